@@ -1,0 +1,42 @@
+// The seventeen ecosystems, the forty names that reach them, and the strategy that
+// serves each one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "result.hpp"
+#include "version_strategy.hpp"
+
+namespace tambry {
+
+class Ecosystem {
+public:
+    enum Value : std::uint8_t {
+        Generic, Semver, Pep440, Debian, Rpm, Ruby, Maven, Go, Npm,
+        Nuget, Composer, Crates, Hex, Swift, Calver, Alpine, Docker,
+    };
+    static constexpr int COUNT = 17;
+
+    constexpr Ecosystem(Value value = Generic) : value_(value) {}
+    constexpr operator Value() const { return value_; }
+
+    // A name or alias, A-Z lowered and nothing else changed; "auto" is not one.
+    static Result<Ecosystem, std::string> from_str(std::string_view name);
+
+    // The canonical name; the text is static.
+    std::string_view name() const;
+
+private:
+    Value value_;
+};
+
+static_assert(sizeof(Ecosystem) == 1);
+
+// True for exactly four bytes that read "auto" once A-Z are lowered.
+bool means_auto(std::string_view name);
+
+const VersionStrategy& strategy_for(Ecosystem ecosystem);
+
+}  // namespace tambry

@@ -1,0 +1,236 @@
+#include "semver.hpp"
+
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "text.hpp"
+
+namespace tambry {
+namespace {
+
+constexpr std::uint64_t U64_MAX = std::numeric_limits<std::uint64_t>::max();
+
+bool all_digits(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (!is_digit(c)) return false;
+    }
+    return true;
+}
+
+// The value of a run of digits, or nothing when it does not fit in 64 bits. The
+// bound is checked before each step so the accumulator never wraps.
+std::optional<std::uint64_t> digits_value(std::string_view digits) {
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (U64_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+bool is_identifier_byte(char c) { return is_alnum(c) || c == '-'; }
+
+std::string quoted_message(std::string_view head, std::string_view subject) {
+    std::string message;
+    message.reserve(head.size() + subject.size() + 2);
+    message.append(head);
+    message.push_back('\'');
+    message.append(subject);
+    message.push_back('\'');
+    return message;
+}
+
+std::string field_message(std::string_view head, std::string_view name, std::string_view subject) {
+    std::string prefix;
+    prefix.reserve(head.size() + name.size() + 2);
+    prefix.append(head);
+    prefix.append(name);
+    prefix.append(": ");
+    return quoted_message(prefix, subject);
+}
+
+// Walks a text piece by piece between dots, keeping empty pieces.
+class DotPieces {
+public:
+    explicit DotPieces(std::string_view text) : rest_(text) {}
+
+    bool done() const { return done_; }
+
+    std::string_view next() {
+        const std::size_t dot = rest_.find('.');
+        if (dot == std::string_view::npos) {
+            done_ = true;
+            return rest_;
+        }
+        const std::string_view piece = rest_.substr(0, dot);
+        rest_.remove_prefix(dot + 1);
+        return piece;
+    }
+
+private:
+    std::string_view rest_;
+    bool done_ = false;
+};
+
+std::optional<std::string> check_prerelease_identifier(std::string_view identifier) {
+    if (identifier.empty()) return std::string("empty identifier in prerelease");
+    for (char c : identifier) {
+        if (!is_identifier_byte(c)) {
+            return quoted_message("invalid character in prerelease identifier: ", identifier);
+        }
+    }
+    if (!all_digits(identifier)) return std::nullopt;
+    if (identifier.size() > 1 && identifier[0] == '0') {
+        return quoted_message("leading zero in numeric prerelease identifier: ", identifier);
+    }
+    if (!digits_value(identifier)) {
+        return quoted_message("numeric prerelease identifier out of range for u64: ", identifier);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> check_prerelease(std::string_view prerelease) {
+    if (prerelease.empty()) return std::string("empty prerelease");
+    DotPieces identifiers(prerelease);
+    while (!identifiers.done()) {
+        if (auto message = check_prerelease_identifier(identifiers.next())) return message;
+    }
+    return std::nullopt;
+}
+
+Ordering byte_order(std::string_view a, std::string_view b) {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    const int c = common ? std::memcmp(a.data(), b.data(), common) : 0;
+    if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
+    return order_of(a.size(), b.size());
+}
+
+// Numeric identifiers are ordered by value without converting them: with leading
+// zeros set aside, a longer run is larger, and runs of one length order as text.
+Ordering numeric_order(std::string_view a, std::string_view b) {
+    const std::size_t a_zeros = a.find_first_not_of('0');
+    const std::size_t b_zeros = b.find_first_not_of('0');
+    a.remove_prefix(a_zeros == std::string_view::npos ? a.size() : a_zeros);
+    b.remove_prefix(b_zeros == std::string_view::npos ? b.size() : b_zeros);
+    if (a.size() != b.size()) return order_of(a.size(), b.size());
+    return byte_order(a, b);
+}
+
+Ordering identifier_order(std::string_view a, std::string_view b) {
+    const bool a_numeric = all_digits(a);
+    const bool b_numeric = all_digits(b);
+    if (a_numeric && b_numeric) return numeric_order(a, b);
+    if (a_numeric) return Ordering::Less;
+    if (b_numeric) return Ordering::Greater;
+    return byte_order(a, b);
+}
+
+Ordering prerelease_order(std::string_view a, std::string_view b) {
+    DotPieces left(a);
+    DotPieces right(b);
+    while (!left.done() && !right.done()) {
+        const Ordering o = identifier_order(left.next(), right.next());
+        if (o != Ordering::Equal) return o;
+    }
+    if (left.done() && right.done()) return Ordering::Equal;
+    return left.done() ? Ordering::Less : Ordering::Greater;
+}
+
+ParseOutcome parse_as_semver(std::string_view text) {
+    auto parsed = parse_semver_strict(text);
+    if (!parsed.ok()) return Failure{std::move(parsed.error())};
+    return ParsedRepr{std::move(parsed.value())};
+}
+
+CompareOutcome compare_as_semver(const ParsedRepr& a, const ParsedRepr& b, std::string_view unreachable) {
+    const auto* left = std::get_if<ParsedRepr::Semver>(&a.value);
+    const auto* right = std::get_if<ParsedRepr::Semver>(&b.value);
+    if (!left || !right) return Failure{InternalError{unreachable}};
+    return cmp_semver_strict(*left, *right);
+}
+
+}  // namespace
+
+Result<std::uint64_t, std::string> parse_strict_u64(std::string_view text, std::string_view name) {
+    if (text.empty()) {
+        std::string message("empty ");
+        message.append(name);
+        return Failure{std::move(message)};
+    }
+    if (text.size() > 1 && text[0] == '0') return Failure{field_message("leading zero in ", name, text)};
+    std::optional<std::uint64_t> value;
+    if (all_digits(text)) value = digits_value(text);
+    if (!value) return Failure{field_message("invalid ", name, text)};
+    return *value;
+}
+
+Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
+    std::string_view rest = trim_white_space(text);
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+
+    const std::size_t plus = rest.find('+');
+    if (plus != std::string_view::npos) rest = rest.substr(0, plus);
+
+    std::string_view core = rest;
+    std::optional<std::string_view> prerelease;
+    const std::size_t dash = rest.find('-');
+    if (dash != std::string_view::npos) {
+        core = rest.substr(0, dash);
+        prerelease = rest.substr(dash + 1);
+    }
+
+    std::size_t pieces = 1;
+    for (char c : core) {
+        if (c == '.') ++pieces;
+    }
+    if (pieces != 3) return Failure{"Expected 3 parts, got " + std::to_string(pieces)};
+
+    DotPieces core_pieces(core);
+    SemverValue value;
+    std::uint64_t* const fields[] = {&value.major, &value.minor, &value.patch};
+    const std::string_view names[] = {"major", "minor", "patch"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto number = parse_strict_u64(core_pieces.next(), names[i]);
+        if (!number.ok()) return Failure{std::move(number.error())};
+        *fields[i] = number.value();
+    }
+
+    if (prerelease) {
+        if (auto message = check_prerelease(*prerelease)) return Failure{std::move(*message)};
+        value.prerelease.emplace(*prerelease);
+    }
+    return value;
+}
+
+Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b) {
+    if (a.major != b.major) return order_of(a.major, b.major);
+    if (a.minor != b.minor) return order_of(a.minor, b.minor);
+    if (a.patch != b.patch) return order_of(a.patch, b.patch);
+    if (!a.prerelease && !b.prerelease) return Ordering::Equal;
+    if (!a.prerelease) return Ordering::Greater;
+    if (!b.prerelease) return Ordering::Less;
+    return prerelease_order(a.prerelease->view(), b.prerelease->view());
+}
+
+ParseOutcome SemverStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
+
+CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
+    return compare_as_semver(
+        a, b, "internal error: entered unreachable code: semver strategy received non-semver parsed values");
+}
+
+ParseOutcome GoStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
+
+CompareOutcome GoStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
+    return compare_as_semver(
+        a, b, "internal error: entered unreachable code: go strategy received non-semver parsed values");
+}
+
+const SemverStrategy SEMVER_STRATEGY{};
+const GoStrategy GO_STRATEGY{};
+
+}  // namespace tambry

@@ -1,0 +1,35 @@
+// Strict Semantic Versioning 2.0.0, as used by semver, npm, crates, Hex, Swift and Go.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "version_strategy.hpp"
+
+namespace tambry {
+
+// Reads one core number; `name` ("major", "minor" or "patch") is used in messages.
+Result<std::uint64_t, std::string> parse_strict_u64(std::string_view text, std::string_view name);
+
+Result<SemverValue, std::string> parse_semver_strict(std::string_view text);
+
+Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b);
+
+class SemverStrategy : public VersionStrategy {
+public:
+    ParseOutcome parse(std::string_view text) const override;
+    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+};
+
+// Go module versions: the same parser and precedence as SemverStrategy.
+class GoStrategy : public VersionStrategy {
+public:
+    ParseOutcome parse(std::string_view text) const override;
+    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+};
+
+extern const SemverStrategy SEMVER_STRATEGY;
+extern const GoStrategy GO_STRATEGY;
+
+}  // namespace tambry

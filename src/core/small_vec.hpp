@@ -1,0 +1,117 @@
+// A vector that keeps its first N elements inside the object, so that the short
+// versions that make up nearly all real input are parsed without touching the heap.
+// Only trivially copyable elements are stored; growth doubles the capacity.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <span>
+#include <string_view>
+#include <type_traits>
+
+namespace tambry {
+
+template <class T, std::size_t N>
+class SmallVec {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    SmallVec() = default;
+    SmallVec(const SmallVec& other) { assign(other.data(), other.size_); }
+    SmallVec(SmallVec&& other) noexcept { take(other); }
+    SmallVec& operator=(const SmallVec& other) {
+        if (this != &other) {
+            size_ = 0;
+            assign(other.data(), other.size_);
+        }
+        return *this;
+    }
+    SmallVec& operator=(SmallVec&& other) noexcept {
+        if (this != &other) {
+            release();
+            take(other);
+        }
+        return *this;
+    }
+    ~SmallVec() { release(); }
+
+    T* data() { return heap_ ? heap_ : inline_; }
+    const T* data() const { return heap_ ? heap_ : inline_; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    T& operator[](std::size_t i) { return data()[i]; }
+    const T& operator[](std::size_t i) const { return data()[i]; }
+    const T* begin() const { return data(); }
+    const T* end() const { return data() + size_; }
+    std::span<const T> span() const { return {data(), size_}; }
+
+    void push_back(const T& value) {
+        if (size_ == capacity_) grow(size_ + 1);
+        data()[size_++] = value;
+    }
+    void append(const T* values, std::size_t count) {
+        if (size_ + count > capacity_) grow(size_ + count);
+        if (count) std::memcpy(data() + size_, values, count * sizeof(T));
+        size_ += count;
+    }
+    void reserve(std::size_t wanted) {
+        if (wanted > capacity_) grow(wanted);
+    }
+    void clear() { size_ = 0; }
+
+private:
+    void assign(const T* values, std::size_t count) { append(values, count); }
+
+    void take(SmallVec& other) {
+        if (other.heap_) {
+            heap_ = other.heap_;
+            capacity_ = other.capacity_;
+            other.heap_ = nullptr;
+            other.capacity_ = N;
+        } else if (other.size_) {
+            std::memcpy(inline_, other.inline_, other.size_ * sizeof(T));
+        }
+        size_ = other.size_;
+        other.size_ = 0;
+    }
+
+    void release() {
+        std::free(heap_);
+        heap_ = nullptr;
+        capacity_ = N;
+        size_ = 0;
+    }
+
+    void grow(std::size_t wanted) {
+        std::size_t capacity = capacity_ * 2;
+        if (capacity < wanted) capacity = wanted;
+        T* fresh = static_cast<T*>(std::malloc(capacity * sizeof(T)));
+        if (!fresh) throw std::bad_alloc();
+        if (size_) std::memcpy(fresh, data(), size_ * sizeof(T));
+        std::free(heap_);
+        heap_ = fresh;
+        capacity_ = capacity;
+    }
+
+    T* heap_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = N;
+    T inline_[N];
+};
+
+// An owned byte string with room for short texts inside the object.
+class OwnedText {
+public:
+    OwnedText() = default;
+    explicit OwnedText(std::string_view text) { bytes_.append(text.data(), text.size()); }
+    std::string_view view() const { return {bytes_.data(), bytes_.size()}; }
+    bool empty() const { return bytes_.empty(); }
+
+private:
+    SmallVec<char, 24> bytes_;
+};
+
+}  // namespace tambry

@@ -1,0 +1,40 @@
+// One argument binder for every entry of the module: positional and keyword
+// arguments are matched to a static parameter record, so that every function, the
+// constructor and Version.compare report argument errors in the same words. The
+// conversions below are the only ways arguments are turned into C++ values.
+#pragma once
+
+#include "py_ref.hpp"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tambry {
+
+struct ParamSpec {
+    const char* name;    // "eq", "__new__", "compare"
+    const char* owner;   // the class for methods ("Version"), null for module functions
+    const char* const* params;
+    Py_ssize_t count;
+    Py_ssize_t required;  // the leading parameters that must be given
+};
+
+// Each fills slots[0..count) with borrowed references, null for a parameter left out.
+// On failure a TypeError is set and false returned.
+bool bind_fastcall(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                   PyObject** slots);
+bool bind_tuple_dict(const ParamSpec& spec, PyObject* args, PyObject* kwargs, PyObject** slots);
+
+// The UTF-8 text of a str (or subclass), without copying; false with the
+// interpreter's encoding error set when it has none (lone surrogates).
+bool utf8_of_str(PyObject* str, std::string_view& out);
+
+// Conversions of bound arguments. On failure the exception is set (an exact
+// TypeError prefixed with "argument '<parameter>': ") and false returned.
+bool convert_text(const char* parameter, PyObject* obj, std::string_view& out);
+bool convert_sequence(const char* parameter, PyObject* obj, std::vector<PyRef>& out);
+bool convert_pairs(const char* parameter, PyObject* obj, std::vector<std::pair<PyRef, PyRef>>& out);
+bool convert_index(const char* parameter, PyObject* obj, long long& out);
+
+}  // namespace tambry

@@ -1,0 +1,146 @@
+// max_version, min_version, sort_versions and batch_compare: each element parsed
+// once by the chosen strategy, ordered on the parsed forms, and the caller's own
+// objects handed back.
+#include <cstdint>
+#include <vector>
+
+#include "binder.hpp"
+#include "errors.hpp"
+#include "functions.hpp"
+#include "operands.hpp"
+#include "stable_merge_sort.hpp"
+
+namespace tambry {
+namespace {
+
+const char* const VERSIONS_PARAMS[] = {"versions", "ecosystem"};
+const char* const PAIRS_PARAMS[] = {"pairs", "ecosystem"};
+const ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
+const ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
+const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};
+const ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
+
+// The elements of one call, parsed by one strategy; the caller's objects stay
+// referenced by `items` until the call returns.
+struct ParsedElements {
+    Ecosystem ecosystem;
+    std::vector<PyRef> items;
+    std::vector<ParsedRepr> parsed;
+    bool failed = false;  // a comparison broke an internal invariant
+
+    bool parse_all() {
+        parsed.resize(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!extract_parsed_for_ecosystem(items[i].get(), ecosystem, parsed[i])) return false;
+        }
+        return true;
+    }
+
+    Ordering order(std::size_t a, std::size_t b) {
+        CompareOutcome outcome = strategy_for(ecosystem).compare(parsed[a], parsed[b]);
+        if (outcome.ok()) return outcome.value();
+        if (!failed) raise_internal_error(outcome.error());
+        failed = true;
+        return Ordering::Equal;
+    }
+};
+
+// Binds and converts (versions, ecosystem) in that order.
+bool convert_versions_call(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                           ParsedElements& elements, EcosystemArg& arg) {
+    PyObject* slots[2];
+    return bind_fastcall(spec, args, nargs, kwnames, slots) &&
+           convert_sequence("versions", slots[0], elements.items) && convert_ecosystem_arg(slots[1], arg);
+}
+
+// Chooses one element: the empty sequence comes before any look at the ecosystem.
+PyObject* pick_one(const ParamSpec& spec, bool greatest, PyObject* const* args, Py_ssize_t nargs,
+                   PyObject* kwnames) {
+    ParsedElements elements;
+    EcosystemArg arg;
+    if (!convert_versions_call(spec, args, nargs, kwnames, elements, arg)) return nullptr;
+    if (elements.items.empty()) return raise_value_error("empty sequence");
+    if (!resolve_eco_for_obj(arg, elements.items[0].get(), elements.ecosystem) || !elements.parse_all()) {
+        return nullptr;
+    }
+    // One pass gives what a stable ascending sort would put last (the last of the
+    // greatest) or first (the first of the least).
+    std::size_t chosen = 0;
+    for (std::size_t i = 1; i < elements.items.size(); ++i) {
+        if (greatest ? elements.order(chosen, i) != Ordering::Greater
+                     : elements.order(chosen, i) == Ordering::Greater) {
+            chosen = i;
+        }
+    }
+    if (elements.failed) return nullptr;
+    return Py_NewRef(elements.items[chosen].get());
+}
+
+}  // namespace
+
+PyObject* max_version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&] { return pick_one(MAX_VERSION_SPEC, true, args, nargs, kwnames); });
+}
+
+PyObject* min_version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&] { return pick_one(MIN_VERSION_SPEC, false, args, nargs, kwnames); });
+}
+
+PyObject* sort_versions_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        ParsedElements elements;
+        EcosystemArg arg;
+        if (!convert_versions_call(SORT_VERSIONS_SPEC, args, nargs, kwnames, elements, arg)) return nullptr;
+        if (arg.is_auto()) {
+            if (elements.items.empty()) return PyList_New(0);
+            if (!resolve_eco_for_obj(arg, elements.items[0].get(), elements.ecosystem)) return nullptr;
+        } else if (!named_ecosystem(arg, Ecosystem::Generic, elements.ecosystem)) {
+            return nullptr;
+        }
+        if (!elements.parse_all()) return nullptr;
+        std::vector<std::size_t> order(elements.items.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+            return elements.order(a, b) == Ordering::Less;
+        });
+        if (elements.failed) return nullptr;
+        PyRef result(PyList_New(static_cast<Py_ssize_t>(order.size())));
+        if (!result) return nullptr;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), Py_NewRef(elements.items[order[i]].get()));
+        }
+        return result.release();
+    });
+}
+
+PyObject* batch_compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[2];
+        std::vector<std::pair<PyRef, PyRef>> pairs;
+        EcosystemArg arg;
+        if (!bind_fastcall(BATCH_COMPARE_SPEC, args, nargs, kwnames, slots) ||
+            !convert_pairs("pairs", slots[0], pairs) || !convert_ecosystem_arg(slots[1], arg)) {
+            return nullptr;
+        }
+        Ecosystem ecosystem;
+        const bool per_pair = arg.is_auto();
+        if (!per_pair && !named_ecosystem(arg, Ecosystem::Generic, ecosystem)) return nullptr;
+        PyRef result(PyList_New(static_cast<Py_ssize_t>(pairs.size())));
+        if (!result) return nullptr;
+        ParsedRepr a, b;
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            PyObject* first = pairs[i].first.get();
+            Ordering o;
+            if ((per_pair && !resolve_eco_for_obj(arg, first, ecosystem)) ||
+                !extract_parsed_for_ecosystem(first, ecosystem, a) ||
+                !extract_parsed_for_ecosystem(pairs[i].second.get(), ecosystem, b) ||
+                !compare_parsed(ecosystem, a, b, o)) {
+                return nullptr;
+            }
+            PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), ordering_to_int(o));
+        }
+        return result.release();
+    });
+}
+
+}  // namespace tambry

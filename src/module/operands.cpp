@@ -1,0 +1,110 @@
+#include "operands.hpp"
+
+#include "autodetect.hpp"
+#include "binder.hpp"
+#include "errors.hpp"
+#include "version_object.hpp"
+
+namespace tambry {
+
+bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out) {
+    if (!obj) return true;
+    out.given = true;
+    return convert_text("ecosystem", obj, out.name);
+}
+
+bool ecosystem_from_name(std::string_view name, Ecosystem& out) {
+    auto found = Ecosystem::from_str(name);
+    if (!found.ok()) {
+        raise_value_error(found.error());
+        return false;
+    }
+    out = found.value();
+    return true;
+}
+
+bool named_ecosystem(const EcosystemArg& arg, Ecosystem fallback, Ecosystem& out) {
+    if (!arg.given) {
+        out = fallback;
+        return true;
+    }
+    return ecosystem_from_name(arg.name, out);
+}
+
+namespace {
+
+// The text of a str operand; false (with no exception left set) for anything else,
+// including a str that has no UTF-8 form.
+bool operand_text(PyObject* obj, std::string_view& out) {
+    if (!PyUnicode_Check(obj)) return false;
+    if (utf8_of_str(obj, out)) return true;
+    PyErr_Clear();
+    return false;
+}
+
+bool expected_version_or_str() {
+    raise_type_error("expected Version or str");
+    return false;
+}
+
+}  // namespace
+
+bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out) {
+    if (!arg.is_auto()) return named_ecosystem(arg, Ecosystem::Generic, out);
+    if (is_version(obj)) {
+        out = as_version(obj)->ecosystem;
+        return true;
+    }
+    std::string_view text;
+    if (!operand_text(obj, text)) return expected_version_or_str();
+    out = autodetect_ecosystem(text);
+    return true;
+}
+
+bool parse_text_for_ecosystem(std::string_view text, Ecosystem ecosystem, ParsedRepr& out) {
+    ParseOutcome outcome = strategy_for(ecosystem).parse(text);
+    if (!outcome.ok()) {
+        raise_value_error(outcome.error());
+        return false;
+    }
+    out = std::move(outcome.value());
+    return true;
+}
+
+bool extract_parsed_for_ecosystem(PyObject* obj, Ecosystem ecosystem, ParsedRepr& out) {
+    if (is_version(obj)) {
+        const PyVersion* version = as_version(obj);
+        if (ecosystem == Ecosystem::Generic) {
+            out.value = copy_parsed(*version);
+            return true;
+        }
+        return parse_text_for_ecosystem(version->raw(), ecosystem, out);
+    }
+    std::string_view text;
+    if (!operand_text(obj, text)) return expected_version_or_str();
+    return parse_text_for_ecosystem(text, ecosystem, out);
+}
+
+bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& b, Ordering& out) {
+    CompareOutcome outcome = strategy_for(ecosystem).compare(a, b);
+    if (!outcome.ok()) {
+        raise_internal_error(outcome.error());
+        return false;
+    }
+    out = outcome.value();
+    return true;
+}
+
+bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out) {
+    Ecosystem ecosystem;
+    if (arg.is_auto()) {
+        ecosystem = autodetect_ecosystem(a);
+    } else if (!named_ecosystem(arg, Ecosystem::Generic, ecosystem)) {
+        return false;
+    }
+    ParsedRepr parsed_a, parsed_b;
+    return parse_text_for_ecosystem(a, ecosystem, parsed_a) && parse_text_for_ecosystem(b, ecosystem, parsed_b) &&
+           compare_parsed(ecosystem, parsed_a, parsed_b, out);
+}
+
+}  // namespace tambry

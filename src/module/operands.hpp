@@ -1,0 +1,53 @@
+// Turning the version operands of a call (a str or a Version) and its ecosystem
+// argument into an Ecosystem and parsed values; shared by the pairwise functions,
+// the collection functions and Version.compare. Every function here returns false
+// with a Python exception set on failure.
+#pragma once
+
+#include "py_ref.hpp"
+
+#include <string_view>
+
+#include "ecosystem.hpp"
+#include "version_model.hpp"
+
+namespace tambry {
+
+// The `ecosystem` argument of a call: left out, or the text that was given.
+struct EcosystemArg {
+    bool given = false;
+    std::string_view name;
+
+    bool is_auto() const { return given && means_auto(name); }
+};
+
+// Converts the optional `ecosystem` argument (a str when given).
+bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out);
+
+// A name or alias (not "auto") to an Ecosystem; ValueError when unrecognised.
+bool ecosystem_from_name(std::string_view name, Ecosystem& out);
+
+// The named ecosystem, or the default when the argument was left out.
+bool named_ecosystem(const EcosystemArg& arg, Ecosystem fallback, Ecosystem& out);
+
+// The ecosystem for `obj`: the named one, or under "auto" a Version's own or the one
+// detected from a str's text.
+bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out);
+
+// `obj` parsed by the ecosystem's strategy. A Version under the generic ecosystem
+// gives its stored parse; otherwise its raw text is parsed again.
+bool extract_parsed_for_ecosystem(PyObject* obj, Ecosystem ecosystem, ParsedRepr& out);
+
+// Parses a text with the ecosystem's strategy, raising the strategy's message.
+bool parse_text_for_ecosystem(std::string_view text, Ecosystem ecosystem, ParsedRepr& out);
+
+// Orders two values made by the ecosystem's strategy.
+bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& b, Ordering& out);
+
+// Two texts under a named ecosystem, or under "auto" the one detected from `a`.
+bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out);
+
+// The Python int -1, 0 or 1.
+inline PyObject* ordering_to_int(Ordering o) { return PyLong_FromLong(static_cast<long>(o)); }
+
+}  // namespace tambry

@@ -1,0 +1,118 @@
+// compare, the eight relations and compare_semver_strict: two versions in, one
+// ordering out.
+#include "binder.hpp"
+#include "errors.hpp"
+#include "functions.hpp"
+#include "operands.hpp"
+#include "semver.hpp"
+
+namespace tambry {
+namespace {
+
+const char* const PAIR_PARAMS[] = {"a", "b", "ecosystem"};
+
+constexpr ParamSpec pair_spec(const char* name) { return {name, nullptr, PAIR_PARAMS, 3, 2}; }
+
+const ParamSpec COMPARE_SPEC = pair_spec("compare");
+const ParamSpec COMPARE_SEMVER_STRICT_SPEC = {"compare_semver_strict", nullptr, PAIR_PARAMS, 2, 2};
+
+enum class Relation { Greater, NotLess, Less, NotGreater, Equal, NotEqual };
+
+constexpr bool holds(Relation relation, Ordering o) {
+    switch (relation) {
+        case Relation::Greater: return o == Ordering::Greater;
+        case Relation::NotLess: return o != Ordering::Less;
+        case Relation::Less: return o == Ordering::Less;
+        case Relation::NotGreater: return o != Ordering::Greater;
+        case Relation::Equal: return o == Ordering::Equal;
+        case Relation::NotEqual: return o != Ordering::Equal;
+    }
+    return false;
+}
+
+PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* args, Py_ssize_t nargs,
+                   PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[3];
+        if (!bind_fastcall(spec, args, nargs, kwnames, slots)) return nullptr;
+        std::string_view a, b;
+        EcosystemArg ecosystem;
+        if (!convert_text("a", slots[0], a) || !convert_text("b", slots[1], b) ||
+            !convert_ecosystem_arg(slots[2], ecosystem)) {
+            return nullptr;
+        }
+        Ordering o;
+        if (!compare_str_with_ecosystem(a, b, ecosystem, o)) return nullptr;
+        return PyBool_FromLong(holds(relation, o));
+    });
+}
+
+const ParamSpec GT_SPEC = pair_spec("gt");
+const ParamSpec GE_SPEC = pair_spec("ge");
+const ParamSpec GTE_SPEC = pair_spec("gte");
+const ParamSpec LT_SPEC = pair_spec("lt");
+const ParamSpec LE_SPEC = pair_spec("le");
+const ParamSpec LTE_SPEC = pair_spec("lte");
+const ParamSpec EQ_SPEC = pair_spec("eq");
+const ParamSpec NE_SPEC = pair_spec("ne");
+
+}  // namespace
+
+PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[3];
+        if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
+        EcosystemArg arg;
+        if (!convert_ecosystem_arg(slots[2], arg)) return nullptr;
+        Ecosystem ecosystem;
+        if (!resolve_eco_for_obj(arg, slots[0], ecosystem)) return nullptr;
+        ParsedRepr a, b;
+        Ordering o;
+        if (!extract_parsed_for_ecosystem(slots[0], ecosystem, a) ||
+            !extract_parsed_for_ecosystem(slots[1], ecosystem, b) || !compare_parsed(ecosystem, a, b, o)) {
+            return nullptr;
+        }
+        return ordering_to_int(o);
+    });
+}
+
+PyObject* compare_semver_strict_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[2];
+        if (!bind_fastcall(COMPARE_SEMVER_STRICT_SPEC, args, nargs, kwnames, slots)) return nullptr;
+        std::string_view a_text, b_text;
+        if (!convert_text("a", slots[0], a_text) || !convert_text("b", slots[1], b_text)) return nullptr;
+        auto a = parse_semver_strict(a_text);
+        if (!a.ok()) return raise_value_error(a.error());
+        auto b = parse_semver_strict(b_text);
+        if (!b.ok()) return raise_value_error(b.error());
+        return ordering_to_int(cmp_semver_strict(a.value(), b.value()));
+    });
+}
+
+PyObject* gt_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(GT_SPEC, Relation::Greater, args, nargs, kwnames);
+}
+PyObject* ge_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(GE_SPEC, Relation::NotLess, args, nargs, kwnames);
+}
+PyObject* gte_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(GTE_SPEC, Relation::NotLess, args, nargs, kwnames);
+}
+PyObject* lt_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(LT_SPEC, Relation::Less, args, nargs, kwnames);
+}
+PyObject* le_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(LE_SPEC, Relation::NotGreater, args, nargs, kwnames);
+}
+PyObject* lte_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(LTE_SPEC, Relation::NotGreater, args, nargs, kwnames);
+}
+PyObject* eq_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(EQ_SPEC, Relation::Equal, args, nargs, kwnames);
+}
+PyObject* ne_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return relation(NE_SPEC, Relation::NotEqual, args, nargs, kwnames);
+}
+
+}  // namespace tambry
