@@ -18,7 +18,8 @@ Failure(E) -> Failure<E>;
 template <class T, class E>
 class Result {
 public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(T&& value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(const T& value) : state_(std::in_place_index<0>, value) {}
     Result(Failure<E> failure) : state_(std::in_place_index<1>, std::move(failure.error)) {}
     template <class... Args>
     explicit Result(std::in_place_t, Args&&... args)

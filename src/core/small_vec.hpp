@@ -79,7 +79,7 @@ private:
     }
 
     void release() {
-        std::free(heap_);
+        if (heap_) std::free(heap_);
         heap_ = nullptr;
         capacity_ = N;
         size_ = 0;
@@ -91,7 +91,7 @@ private:
         T* fresh = static_cast<T*>(std::malloc(capacity * sizeof(T)));
         if (!fresh) throw std::bad_alloc();
         if (size_) std::memcpy(fresh, data(), size_ * sizeof(T));
-        std::free(heap_);
+        if (heap_) std::free(heap_);
         heap_ = fresh;
         capacity_ = capacity;
     }
