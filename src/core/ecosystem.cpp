@@ -65,8 +65,8 @@ constexpr NameEntry ACCEPTED_NAMES[] = {
 
 // Indexed by the enumerator.
 constexpr std::array<std::string_view, Ecosystem::COUNT> CANONICAL_NAMES = {
-    "generic", "semver", "pep440", "debian", "rpm",   "ruby",  "maven",  "go",     "npm",
-    "nuget",   "composer", "crates", "hex",  "swift", "calver", "alpine", "docker",
+    "generic", "semver",   "pep440", "debian", "rpm",   "ruby",   "maven",  "go",     "npm",
+    "nuget",   "composer", "crates", "hex",    "swift", "calver", "alpine", "docker",
 };
 
 constexpr std::string_view REJECTION_PREFIX = "unsupported ecosystem '";
