@@ -1,5 +1,6 @@
 // The Python class Version: construction, read-only views, ordering on the stored
 // generic parse, hashing and sort keys.
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -17,38 +18,24 @@ namespace tambry {
 
 PyTypeObject* version_type_object = nullptr;
 
-ParsedVersion copy_parsed(const PyVersion& version) {
-    ParsedVersion parsed;
-    parsed.store.append(version.store(), version.store_size);
-    parsed.segs.append(version.segments(), version.segment_count);
-    parsed.raw_size = version.raw_size;
-    parsed.build_offset = version.build_offset;
-    parsed.build_size = version.build_size;
-    parsed.epoch = version.epoch;
-    parsed.is_prerelease = version.is_prerelease;
-    parsed.is_postrelease = version.is_postrelease;
-    return parsed;
-}
+ParsedVersion copy_parsed(const PyVersion& version) { return parse_generic(version.raw()); }
 
 PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
     const ParsedVersion parsed = parse_generic(text);
-    const std::size_t segments_size = parsed.segs.size() * sizeof(Seg);
-    void* memory = PyObject_Malloc(sizeof(PyVersion) + segments_size + parsed.store.size());
+    const std::size_t packed = packed_size(parsed);
+    void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed);
     if (!memory) return PyErr_NoMemory();
     PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), version_type_object);
     auto* version = reinterpret_cast<PyVersion*>(obj);
-    version->epoch = parsed.epoch;
-    version->segment_count = parsed.segs.size();
-    version->store_size = parsed.store.size();
-    version->raw_size = parsed.raw_size;
+    version->raw_size = text.size();
     version->build_offset = parsed.build_offset;
     version->build_size = parsed.build_size;
+    version->packed_size = packed;
     version->ecosystem = ecosystem;
     version->is_prerelease = parsed.is_prerelease;
     version->is_postrelease = parsed.is_postrelease;
-    char* data = static_cast<char*>(memory) + sizeof(PyVersion);
-    if (segments_size) std::memcpy(data, parsed.segs.data(), segments_size);
-    if (parsed.store.size()) std::memcpy(data + segments_size, parsed.store.data(), parsed.store.size());
+    if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
+    pack_segments(parsed, version->data + text.size());
     return obj;
 }
 
@@ -67,8 +54,10 @@ PyObject* segment_to_object(const GenericView& view, const Seg& seg) {
 
 // The number at position p when there is one, else 0 (a word there counts as 0).
 std::uint64_t number_at(const PyVersion* v, std::size_t p) {
-    if (p >= v->segment_count || !v->segments()[p].is_num()) return 0;
-    return v->segments()[p].num();
+    const UnpackedSegments unpacked = v->unpack();
+    const GenericView view = unpacked.view();
+    if (p >= view.segments.size() || !view.segments[p].is_num()) return 0;
+    return view.segments[p].num();
 }
 
 // --- construction ------------------------------------------------------------
@@ -110,17 +99,18 @@ void version_dealloc(PyObject* self) {
 
 PyObject* get_raw(PyObject* self, void*) { return text_to_str(self_of(self)->raw()); }
 PyObject* get_ecosystem(PyObject* self, void*) { return text_to_str(self_of(self)->ecosystem.name()); }
-PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->epoch); }
+PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->unpack().view().epoch); }
 PyObject* get_build(PyObject* self, void*) { return text_to_str(self_of(self)->build()); }
 PyObject* get_is_prerelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_prerelease); }
 PyObject* get_is_postrelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_postrelease); }
-PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(self_of(self)->segment_count); }
+PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(self_of(self)->unpack().view().segments.size()); }
 PyObject* get_major(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 0)); }
 PyObject* get_minor(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 1)); }
 PyObject* get_patch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 2)); }
 
 PyObject* segments_method(PyObject* self, PyObject*) {
-    const GenericView view = self_of(self)->view();
+    const UnpackedSegments unpacked = self_of(self)->unpack();
+    const GenericView view = unpacked.view();
     PyRef tuple(PyTuple_New(static_cast<Py_ssize_t>(view.segments.size())));
     if (!tuple) return nullptr;
     for (std::size_t i = 0; i < view.segments.size(); ++i) {
@@ -132,7 +122,8 @@ PyObject* segments_method(PyObject* self, PyObject*) {
 }
 
 PyObject* release_method(PyObject* self, PyObject*) {
-    const GenericView view = self_of(self)->view();
+    const UnpackedSegments unpacked = self_of(self)->unpack();
+    const GenericView view = unpacked.view();
     std::size_t n = 0;
     while (n < view.segments.size() && view.segments[n].is_num()) ++n;
     PyRef tuple(PyTuple_New(static_cast<Py_ssize_t>(n)));
@@ -176,14 +167,21 @@ PyObject* repr_slot(PyObject* self) {
     return text_to_str(text);
 }
 
-Py_ssize_t length_slot(PyObject* self) { return static_cast<Py_ssize_t>(self_of(self)->segment_count); }
+Py_ssize_t length_slot(PyObject* self) {
+    return static_cast<Py_ssize_t>(self_of(self)->unpack().view().segments.size());
+}
 
-int bool_slot(PyObject* self) { return self_of(self)->segment_count > 0; }
+// The packed stream always holds the epoch; anything after it is a segment.
+int bool_slot(PyObject* self) {
+    const PyVersion* v = self_of(self);
+    return v->packed_size > 1u + v->data[v->raw_size];
+}
 
 PyObject* subscript_slot(PyObject* self, PyObject* key) {
     long long index;
     if (!convert_index("idx", key, index)) return nullptr;
-    const GenericView view = self_of(self)->view();
+    const UnpackedSegments unpacked = self_of(self)->unpack();
+    const GenericView view = unpacked.view();
     const long long n = static_cast<long long>(view.segments.size());
     const long long position = index < 0 ? index + n : index;
     if (position < 0 || position >= n) {
@@ -197,7 +195,7 @@ PyObject* subscript_slot(PyObject* self, PyObject* key) {
 
 PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
     if (!is_version(other)) Py_RETURN_NOTIMPLEMENTED;
-    const Ordering o = cmp_generic(self_of(self)->view(), as_version(other)->view());
+    const Ordering o = cmp_generic(self_of(self)->unpack().view(), as_version(other)->unpack().view());
     bool result;
     switch (op) {
         case Py_LT: result = o == Ordering::Less; break;
@@ -211,7 +209,9 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
     return PyBool_FromLong(result);
 }
 
-Py_hash_t hash_slot(PyObject* self) { return static_cast<Py_hash_t>(hash_generic(self_of(self)->view())); }
+Py_hash_t hash_slot(PyObject* self) {
+    return static_cast<Py_hash_t>(hash_generic(self_of(self)->unpack().view()));
+}
 
 PyObject* triple(int kind, PyObject* number, std::string_view text) {
     PyRef number_ref(number);
@@ -223,7 +223,8 @@ PyObject* triple(int kind, PyObject* number, std::string_view text) {
 }
 
 PyObject* sort_key_method(PyObject* self, PyObject*) {
-    const GenericView view = self_of(self)->view();
+    const UnpackedSegments unpacked = self_of(self)->unpack();
+    const GenericView view = unpacked.view();
     const SortKeyItems items = sort_key_items(view);
     const std::size_t count = items.leading_numbers + (items.significant - items.first_text) + 2;
     PyRef key(PyTuple_New(static_cast<Py_ssize_t>(count)));
