@@ -71,7 +71,9 @@ std::optional<std::string> admission_failure(const AdmissionRules& rules, std::s
 
 ParseOutcome GenericFamilyStrategy::parse(std::string_view text) const {
     if (auto message = admission_failure(rules_, text)) return Failure{std::move(*message)};
-    return ParsedRepr{parse_generic(text)};
+    ParseOutcome outcome(std::in_place);
+    parse_generic_into(text, std::get<ParsedRepr::Generic>(outcome.value().value));
+    return outcome;
 }
 
 CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {

@@ -80,6 +80,11 @@ void scan_segments(ParsedVersion& out, std::size_t base, std::size_t length, Fla
 
 ParsedVersion parse_generic(std::string_view input) {
     ParsedVersion out;
+    parse_generic_into(input, out);
+    return out;
+}
+
+void parse_generic_into(std::string_view input, ParsedVersion& out) {
 
     std::string_view rest = trim_white_space(input);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
@@ -106,7 +111,6 @@ ParsedVersion parse_generic(std::string_view input) {
     scan_segments(out, out.raw_size, main.size(), flags);
     out.is_prerelease = flags.pre;
     out.is_postrelease = flags.post;
-    return out;
 }
 
 }  // namespace tambry

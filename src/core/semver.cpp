@@ -143,7 +143,9 @@ Ordering prerelease_order(std::string_view a, std::string_view b) {
 ParseOutcome parse_as_semver(std::string_view text) {
     auto parsed = parse_semver_strict(text);
     if (!parsed.ok()) return Failure{std::move(parsed.error())};
-    return ParsedRepr{std::move(parsed.value())};
+    ParseOutcome outcome(std::in_place);
+    outcome.value().value.emplace<ParsedRepr::Semver>(std::move(parsed.value()));
+    return outcome;
 }
 
 CompareOutcome compare_as_semver(const ParsedRepr& a, const ParsedRepr& b, std::string_view unreachable) {
@@ -172,36 +174,45 @@ Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
     std::string_view rest = trim_white_space(text);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
 
-    const std::size_t plus = rest.find('+');
-    if (plus != std::string_view::npos) rest = rest.substr(0, plus);
-
-    std::string_view core = rest;
-    std::optional<std::string_view> prerelease;
-    const std::size_t dash = rest.find('-');
-    if (dash != std::string_view::npos) {
-        core = rest.substr(0, dash);
-        prerelease = rest.substr(dash + 1);
+    // One pass finds where the build metadata starts, where the pre-release starts
+    // and where the core's dots are; the build metadata is never looked at.
+    constexpr std::size_t NONE = std::string_view::npos;
+    std::size_t dash = NONE;
+    std::size_t dots[2] = {NONE, NONE};
+    std::size_t dot_count = 0;
+    std::size_t end = 0;
+    for (; end < rest.size(); ++end) {
+        const char c = rest[end];
+        if (c == '+') break;
+        if (dash != NONE) continue;
+        if (c == '-') {
+            dash = end;
+        } else if (c == '.') {
+            if (dot_count < 2) dots[dot_count] = end;
+            ++dot_count;
+        }
     }
+    const std::string_view core = rest.substr(0, dash == NONE ? end : dash);
+    if (dot_count != 2) return Failure{"Expected 3 parts, got " + std::to_string(dot_count + 1)};
 
-    std::size_t pieces = 1;
-    for (char c : core) {
-        if (c == '.') ++pieces;
-    }
-    if (pieces != 3) return Failure{"Expected 3 parts, got " + std::to_string(pieces)};
-
-    DotPieces core_pieces(core);
     SemverValue value;
+    const std::string_view pieces[] = {
+        core.substr(0, dots[0]),
+        core.substr(dots[0] + 1, dots[1] - dots[0] - 1),
+        core.substr(dots[1] + 1),
+    };
     std::uint64_t* const fields[] = {&value.major, &value.minor, &value.patch};
     const std::string_view names[] = {"major", "minor", "patch"};
     for (std::size_t i = 0; i < 3; ++i) {
-        auto number = parse_strict_u64(core_pieces.next(), names[i]);
+        auto number = parse_strict_u64(pieces[i], names[i]);
         if (!number.ok()) return Failure{std::move(number.error())};
         *fields[i] = number.value();
     }
 
-    if (prerelease) {
-        if (auto message = check_prerelease(*prerelease)) return Failure{std::move(*message)};
-        value.prerelease.emplace(*prerelease);
+    if (dash != NONE) {
+        const std::string_view prerelease = rest.substr(dash + 1, end - dash - 1);
+        if (auto message = check_prerelease(prerelease)) return Failure{std::move(*message)};
+        value.prerelease.emplace(prerelease);
     }
     return value;
 }

@@ -19,7 +19,9 @@ class SmallVec {
     static_assert(std::is_trivially_copyable_v<T>);
 
 public:
-    SmallVec() = default;
+    // User-provided so that value-initialising a holder never zero-fills the
+    // inline buffer, which only ever holds what was appended.
+    SmallVec() {}
     SmallVec(const SmallVec& other) { assign(other.data(), other.size_); }
     SmallVec(SmallVec&& other) noexcept { take(other); }
     SmallVec& operator=(const SmallVec& other) {

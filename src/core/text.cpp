@@ -33,7 +33,7 @@ std::size_t white_space_at_end(const U8* end, std::size_t n) {
 
 }  // namespace
 
-std::string_view trim_white_space(std::string_view text) {
+std::string_view trim_white_space_slow(std::string_view text) {
     const U8* begin = reinterpret_cast<const U8*>(text.data());
     const U8* end = begin + text.size();
     while (begin < end) {

@@ -17,7 +17,17 @@ constexpr char to_lower(char c) { return is_upper(c) ? static_cast<char>(c + ('a
 // Removes from both ends every character with the Unicode White_Space property
 // (U+0009-U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000-U+200A, U+2028, U+2029,
 // U+202F, U+205F, U+3000), matching their UTF-8 encodings byte for byte.
-std::string_view trim_white_space(std::string_view text);
+std::string_view trim_white_space_slow(std::string_view text);
+
+// Most texts begin and end with a visible ASCII byte and need no trimming at all.
+inline std::string_view trim_white_space(std::string_view text) {
+    if (!text.empty()) {
+        const auto first = static_cast<unsigned char>(text.front());
+        const auto last = static_cast<unsigned char>(text.back());
+        if (first > 0x20 && first < 0x80 && last > 0x20 && last < 0x80) return text;
+    }
+    return trim_white_space_slow(text);
+}
 
 // True when `text` starts with "v" or "V" directly followed by an ASCII digit.
 constexpr bool has_v_prefix(std::string_view text) {

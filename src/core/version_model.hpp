@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "result.hpp"
@@ -66,6 +68,8 @@ struct GenericView {
 // The generic parser's result. `store` holds the raw input followed by the lowered
 // main part, where the words of `segs` point; `build` lies inside the raw input.
 struct ParsedVersion {
+    ParsedVersion() {}  // not `= default`: value-initialisation would zero-fill the buffers
+
     SmallVec<char, 64> store;
     SmallVec<Seg, 8> segs;
     std::size_t raw_size = 0;
@@ -110,6 +114,11 @@ struct ParsedRepr {
     using Semver = SemverValue;
     using Debian = DebianValue;
     using Rpm = RpmValue;
+
+    ParsedRepr() {}  // an empty generic value, with no zero-fill of the storage
+    template <class Alternative>
+        requires(!std::is_same_v<std::remove_cvref_t<Alternative>, ParsedRepr>)
+    ParsedRepr(Alternative&& alternative) : value(std::forward<Alternative>(alternative)) {}
 
     std::variant<Generic, Semver, Debian, Rpm> value;
 };
