@@ -278,6 +278,18 @@ PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     });
 }
 
+// Pickling and copying go through the module function `version`, which pickle can
+// find by name (the class itself reports the module "builtins").
+PyObject* reduce_method(PyObject* self, PyObject*) {
+    PyRef module(PyImport_ImportModule("tambry"));
+    if (!module) return nullptr;
+    PyRef constructor(PyObject_GetAttrString(module.get(), "version"));
+    PyRef raw(get_raw(self, nullptr));
+    PyRef ecosystem(get_ecosystem(self, nullptr));
+    if (!constructor || !raw || !ecosystem) return nullptr;
+    return Py_BuildValue("O(OO)", constructor.get(), raw.get(), ecosystem.get());
+}
+
 // --- the type ---------------------------------------------------------------------
 
 PyGetSetDef GETSETS[] = {
@@ -301,6 +313,7 @@ PyMethodDef METHODS[] = {
      "compare($self, other, ecosystem=\"generic\")\n--\n\n"},
     {"to_dict", to_dict_method, METH_NOARGS, "to_dict($self)\n--\n\n"},
     {"sort_key", sort_key_method, METH_NOARGS, "sort_key($self)\n--\n\n"},
+    {"__reduce__", reduce_method, METH_NOARGS, "__reduce__($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
