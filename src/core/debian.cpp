@@ -79,30 +79,49 @@ Ordering verrevcmp(std::string_view a, std::string_view b) {
     return Ordering::Equal;
 }
 
-ParseOutcome DebianStrategy::parse(std::string_view text) const {
+std::optional<PackageVersionParts> split_package_version(std::string_view text) {
     const std::string_view trimmed = trim_white_space(text);
-    if (trimmed.empty()) return Failure{std::string(EMPTY_MESSAGE)};
-
+    if (trimmed.empty()) return std::nullopt;
     const EpochSplit split = extract_epoch_colon(trimmed);
-    std::string_view upstream = split.rest;
-    std::string_view revision;
     const std::size_t dash = split.rest.rfind('-');
-    if (dash != std::string_view::npos) {
-        upstream = split.rest.substr(0, dash);
-        revision = split.rest.substr(dash + 1);
-    }
-    return ParsedRepr{DebianValue{OwnedText(upstream), OwnedText(revision), split.epoch}};
+    if (dash == std::string_view::npos) return PackageVersionParts{split.epoch, split.rest, {}};
+    return PackageVersionParts{split.epoch, split.rest.substr(0, dash), split.rest.substr(dash + 1)};
+}
+
+namespace {
+
+Ordering compare_parts(std::uint64_t epoch_a, std::string_view upstream_a, std::string_view revision_a,
+                       std::uint64_t epoch_b, std::string_view upstream_b, std::string_view revision_b) {
+    if (epoch_a != epoch_b) return order_of(epoch_a, epoch_b);
+    const Ordering upstream = verrevcmp(upstream_a, upstream_b);
+    if (upstream != Ordering::Equal) return upstream;
+    return verrevcmp(revision_a, revision_b);
+}
+
+}  // namespace
+
+ParseOutcome DebianStrategy::parse(std::string_view text) const {
+    const auto parts = split_package_version(text);
+    if (!parts) return Failure{std::string(EMPTY_MESSAGE)};
+    return ParsedRepr{
+        DebianValue{OwnedText(parts->before_last_dash), OwnedText(parts->after_last_dash), parts->epoch}};
 }
 
 CompareOutcome DebianStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
     const DebianValue* left = std::get_if<DebianValue>(&a.value);
     const DebianValue* right = std::get_if<DebianValue>(&b.value);
     if (!left || !right) return Failure{InternalError{FOREIGN_VALUE_MESSAGE}};
+    return compare_parts(left->epoch, left->upstream.view(), left->revision.view(), right->epoch,
+                         right->upstream.view(), right->revision.view());
+}
 
-    if (left->epoch != right->epoch) return order_of(left->epoch, right->epoch);
-    const Ordering upstream = verrevcmp(left->upstream.view(), right->upstream.view());
-    if (upstream != Ordering::Equal) return upstream;
-    return verrevcmp(left->revision.view(), right->revision.view());
+Result<Ordering, std::string> DebianStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    const auto left = split_package_version(a);
+    if (!left) return Failure{std::string(EMPTY_MESSAGE)};
+    const auto right = split_package_version(b);
+    if (!right) return Failure{std::string(EMPTY_MESSAGE)};
+    return compare_parts(left->epoch, left->before_last_dash, left->after_last_dash, right->epoch,
+                         right->before_last_dash, right->after_last_dash);
 }
 
 constinit const DebianStrategy DEBIAN_STRATEGY{};

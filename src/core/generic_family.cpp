@@ -83,6 +83,15 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
     return cmp_parsed(*left, *right);
 }
 
+Result<Ordering, std::string> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    if (auto message = admission_failure(rules_, a)) return Failure{std::move(*message)};
+    if (auto message = admission_failure(rules_, b)) return Failure{std::move(*message)};
+    const GenericLayout left = locate_generic_parts(a);
+    const GenericLayout right = locate_generic_parts(b);
+    if (left.epoch != right.epoch) return order_of(left.epoch, right.epoch);
+    return cmp_segment_streams(TextCursor(left.main), TextCursor(right.main));
+}
+
 GenericStrategy::GenericStrategy()
     : GenericFamilyStrategy({
           Check::None,

@@ -28,6 +28,7 @@ class GenericFamilyStrategy : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
 
 protected:
     constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}

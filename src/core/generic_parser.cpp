@@ -1,3 +1,7 @@
+// The generic tokenizer: trim, drop a "v" before a digit, take a leading "N:" or
+// "N!" epoch, cut the build suffix at the first "+", lower A-Z, then cut the main
+// part into numbers (saturating at 2^64 - 1) and words (letter runs and the markers
+// "~" and "^"); every other byte separates. One pass per step, no backtracking.
 #include "generic_parser.hpp"
 
 #include <limits>
@@ -10,30 +14,33 @@ namespace {
 
 constexpr std::uint64_t U64_MAX = std::numeric_limits<std::uint64_t>::max();
 
-// Appends one decimal digit; a value that would pass 2^64 - 1 stays there, so the
-// caller learns of the overflow without the accumulator ever wrapping.
-constexpr std::uint64_t saturating_push_digit(std::uint64_t value, char c, bool& overflowed) {
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (U64_MAX - digit) / 10) {
-        overflowed = true;
-        return U64_MAX;
+// Reads the run of digits at `p` (up to `end`); a value past 2^64 - 1 saturates.
+// Returns the end of the run.
+const char* read_number(const char* p, const char* end, std::uint64_t& value, bool& overflowed) {
+    std::uint64_t v = 0;
+    for (; p < end && is_digit(*p); ++p) {
+        const auto digit = static_cast<std::uint64_t>(*p - '0');
+        if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, digit, &v)) {
+            overflowed = true;
+            v = U64_MAX;
+            while (p < end && is_digit(*p)) ++p;
+            break;
+        }
     }
-    return value * 10 + digit;
+    value = v;
+    return p;
 }
 
 // Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
 // left in place so that its digits still count as a segment.
 std::uint64_t take_epoch(std::string_view& text) {
+    if (text.empty() || !is_digit(text[0])) return 0;
     std::uint64_t value = 0;
     bool overflowed = false;
-    std::size_t i = 0;
-    while (i < text.size() && is_digit(text[i])) {
-        value = saturating_push_digit(value, text[i], overflowed);
-        ++i;
-    }
-    if (i == 0 || i == text.size() || overflowed) return 0;
-    if (text[i] != ':' && text[i] != '!') return 0;
-    text.remove_prefix(i + 1);
+    const char* end = read_number(text.data(), text.data() + text.size(), value, overflowed);
+    const auto digits = static_cast<std::size_t>(end - text.data());
+    if (overflowed || digits == text.size() || (text[digits] != ':' && text[digits] != '!')) return 0;
+    text.remove_prefix(digits + 1);
     return value;
 }
 
@@ -49,34 +56,76 @@ struct Flags {
     }
 };
 
-// Cuts the lowered main part, which starts at `base` in `out.store`, into segments.
-// Any byte that is neither a digit, a letter nor a marker separates runs.
-void scan_segments(ParsedVersion& out, std::size_t base, std::size_t length, Flags& flags) {
-    const char* main = out.store.data() + base;
-    std::size_t i = 0;
-    while (i < length) {
-        const char c = main[i];
-        if (is_digit(c)) {
-            std::uint64_t value = 0;
-            bool overflowed = false;
-            for (; i < length && is_digit(main[i]); ++i) value = saturating_push_digit(value, main[i], overflowed);
-            out.segs.push_back(Seg::number(value));
-        } else if (is_lower(c)) {
-            const std::size_t start = i;
-            while (i < length && is_lower(main[i])) ++i;
-            flags.note_word({main + start, i - start});
-            out.segs.push_back(Seg::text(base + start, i - start));
-        } else if (c == '~' || c == '^') {
-            flags.note_word({main + i, 1});
-            out.segs.push_back(Seg::text(base + i, 1));
-            ++i;
+// Appends `main` lowered to `out` and cuts that copy into segments whose words are
+// placed relative to the start of `out`.
+template <class Store, class Segs>
+void lower_and_scan(std::string_view main, Store& out, Segs& segs, Flags& flags) {
+    const std::size_t base = out.size();
+    char* text = out.append_uninitialized(main.size());
+    for (std::size_t i = 0; i < main.size(); ++i) text[i] = to_lower(main[i]);
+    TextCursor cursor({text, main.size()});
+    SegRef seg;
+    while (cursor.next(seg)) {
+        if (seg.is_num) {
+            segs.push_back(Seg::number(seg.num));
         } else {
-            ++i;
+            flags.note_word(seg.text);
+            segs.push_back(Seg::text(base + static_cast<std::size_t>(seg.text.data() - text), seg.text.size()));
         }
     }
 }
 
 }  // namespace
+
+bool TextCursor::next(SegRef& out) {
+    while (p_ < end_) {
+        const char c = *p_;
+        if (is_digit(c)) {
+            bool overflowed = false;
+            out.is_num = true;
+            p_ = read_number(p_, end_, out.num, overflowed);
+            return true;
+        }
+        if (is_letter(c)) {
+            const char* start = p_;
+            while (p_ < end_ && is_letter(*p_)) ++p_;
+            out.is_num = false;
+            out.text = {start, static_cast<std::size_t>(p_ - start)};
+            return true;
+        }
+        if (c == '~' || c == '^') {
+            out.is_num = false;
+            out.text = {p_++, 1};
+            return true;
+        }
+        ++p_;
+    }
+    return false;
+}
+
+bool TextCursor::rest_all_zero() const {
+    TextCursor rest = *this;
+    SegRef seg;
+    while (rest.next(seg)) {
+        if (!seg.is_num || seg.num != 0) return false;
+    }
+    return true;
+}
+
+GenericLayout locate_generic_parts(std::string_view input) {
+    GenericLayout layout;
+    std::string_view rest = trim_white_space(input);
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    layout.epoch = take_epoch(rest);
+    std::size_t plus = 0;
+    while (plus < rest.size() && rest[plus] != '+') ++plus;
+    layout.main = rest.substr(0, plus);
+    if (plus < rest.size()) {
+        layout.build_offset = static_cast<std::size_t>(rest.data() - input.data()) + plus + 1;
+        layout.build_size = rest.size() - plus - 1;
+    }
+    return layout;
+}
 
 ParsedVersion parse_generic(std::string_view input) {
     ParsedVersion out;
@@ -85,30 +134,25 @@ ParsedVersion parse_generic(std::string_view input) {
 }
 
 void parse_generic_into(std::string_view input, ParsedVersion& out) {
-
-    std::string_view rest = trim_white_space(input);
-    if (has_v_prefix(rest)) rest.remove_prefix(1);
-    out.epoch = take_epoch(rest);
-
-    std::string_view main = rest;
-    const std::size_t plus = rest.find('+');
-    if (plus != std::string_view::npos) {
-        main = rest.substr(0, plus);
-        out.build_offset = static_cast<std::size_t>(rest.data() - input.data()) + plus + 1;
-        out.build_size = rest.size() - plus - 1;
-    }
-
+    const GenericLayout layout = locate_generic_parts(input);
+    out.epoch = layout.epoch;
+    out.build_offset = layout.build_offset;
+    out.build_size = layout.build_size;
     // The raw text and the lowered main part share one buffer, sized once, so that
     // short versions stay inside the value and words need no text of their own.
     out.raw_size = input.size();
-    out.store.reserve(input.size() + main.size());
+    out.store.reserve(input.size() + layout.main.size());
     out.store.append(input.data(), input.size());
-    out.store.append(main.data(), main.size());
-    char* lowered = out.store.data() + out.raw_size;
-    for (std::size_t i = 0; i < main.size(); ++i) lowered[i] = to_lower(lowered[i]);
-
     Flags flags;
-    scan_segments(out, out.raw_size, main.size(), flags);
+    lower_and_scan(layout.main, out.store, out.segs, flags);
+    out.is_prerelease = flags.pre;
+    out.is_postrelease = flags.post;
+}
+
+void scan_generic(std::string_view input, GenericScan& out) {
+    out.layout = locate_generic_parts(input);
+    Flags flags;
+    lower_and_scan(out.layout.main, out.lowered_main, out.segs, flags);
     out.is_prerelease = flags.pre;
     out.is_postrelease = flags.post;
 }

@@ -2,8 +2,11 @@
 // every text, the empty one included, yields a ParsedVersion.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
+#include "generic_ordering.hpp"
 #include "version_model.hpp"
 
 namespace tambry {
@@ -13,5 +16,48 @@ ParsedVersion parse_generic(std::string_view input);
 // The same, written into a freshly made value so that callers holding it inside a
 // larger one need not move it.
 void parse_generic_into(std::string_view input, ParsedVersion& out);
+
+// Where the parts of a generic version lie in its text: the epoch, the main part
+// (still in its original case) and the build suffix after the first "+".
+struct GenericLayout {
+    std::uint64_t epoch = 0;
+    std::string_view main;
+    std::size_t build_offset = 0;  // from the start of the text
+    std::size_t build_size = 0;
+};
+
+GenericLayout locate_generic_parts(std::string_view input);
+
+// Reads the segments of a main part one at a time: a run of digits is a number
+// (saturating at 2^64 - 1), a run of letters or a "~" or "^" is a word, and every
+// other byte separates. Words keep the case of the text they are read from.
+class TextCursor {
+public:
+    explicit TextCursor(std::string_view main) : p_(main.data()), end_(main.data() + main.size()) {}
+    bool next(SegRef& out);
+    // Whether everything after the last segment read is a zero number.
+    bool rest_all_zero() const;
+
+private:
+    const char* p_;
+    const char* end_;
+};
+
+// What a comparison or a Version object needs of a generic parse, without a copy
+// of the raw text: the epoch, the flags and the segments, whose words point into a
+// lowered copy of the main part held here.
+struct GenericScan {
+    GenericScan() {}  // not `= default`: value-initialisation would zero-fill the buffers
+
+    GenericLayout layout;
+    SmallVec<char, 48> lowered_main;
+    SmallVec<Seg, 16> segs;
+    bool is_prerelease = false;
+    bool is_postrelease = false;
+
+    GenericView view() const { return {layout.epoch, segs.span(), lowered_main.data()}; }
+};
+
+void scan_generic(std::string_view input, GenericScan& out);
 
 }  // namespace tambry

@@ -41,9 +41,9 @@ unsigned char* put_varint(unsigned char* out, std::uint64_t value) {
 
 }  // namespace
 
-std::size_t packed_size(const ParsedVersion& parsed) {
+std::size_t packed_size(const GenericView& parsed) {
     std::size_t size = 1 + number_width(parsed.epoch);
-    for (const Seg& seg : parsed.segments()) {
+    for (const Seg& seg : parsed.segments) {
         if (seg.is_num()) {
             size += 1 + number_width(seg.num());
         } else {
@@ -53,9 +53,9 @@ std::size_t packed_size(const ParsedVersion& parsed) {
     return size;
 }
 
-void pack_segments(const ParsedVersion& parsed, unsigned char* out) {
+void pack_segments(const GenericView& parsed, unsigned char* out) {
     out = put_number(out, parsed.epoch);
-    for (const Seg& seg : parsed.segments()) {
+    for (const Seg& seg : parsed.segments) {
         if (seg.is_num()) {
             out = put_number(out, seg.num());
             continue;

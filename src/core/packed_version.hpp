@@ -13,10 +13,10 @@
 
 namespace tambry {
 
-std::size_t packed_size(const ParsedVersion& parsed);
+std::size_t packed_size(const GenericView& parsed);
 
 // Writes exactly packed_size(parsed) bytes to `out`.
-void pack_segments(const ParsedVersion& parsed, unsigned char* out);
+void pack_segments(const GenericView& parsed, unsigned char* out);
 
 // The segments of a packed stream; its words point into the stream itself.
 class UnpackedSegments {

@@ -105,30 +105,39 @@ Ordering rpmverscmp(std::string_view a, std::string_view b) {
     return i == a.size() ? Ordering::Less : Ordering::Greater;
 }
 
-ParseOutcome RpmStrategy::parse(std::string_view text) const {
-    const std::string_view trimmed = trim_white_space(text);
-    if (trimmed.empty()) return Failure{std::string(EMPTY_MESSAGE)};
+namespace {
 
-    const EpochSplit split = extract_epoch_colon(trimmed);
-    std::string_view version = split.rest;
-    std::string_view release;
-    const std::size_t dash = split.rest.rfind('-');
-    if (dash != std::string_view::npos) {
-        version = split.rest.substr(0, dash);
-        release = split.rest.substr(dash + 1);
-    }
-    return ParsedRepr{RpmValue{OwnedText(version), OwnedText(release), split.epoch}};
+Ordering compare_parts(std::uint64_t epoch_a, std::string_view version_a, std::string_view release_a,
+                       std::uint64_t epoch_b, std::string_view version_b, std::string_view release_b) {
+    if (epoch_a != epoch_b) return order_of(epoch_a, epoch_b);
+    const Ordering version = rpmverscmp(version_a, version_b);
+    if (version != Ordering::Equal) return version;
+    return rpmverscmp(release_a, release_b);
+}
+
+}  // namespace
+
+ParseOutcome RpmStrategy::parse(std::string_view text) const {
+    const auto parts = split_package_version(text);
+    if (!parts) return Failure{std::string(EMPTY_MESSAGE)};
+    return ParsedRepr{RpmValue{OwnedText(parts->before_last_dash), OwnedText(parts->after_last_dash), parts->epoch}};
 }
 
 CompareOutcome RpmStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
     const RpmValue* left = std::get_if<RpmValue>(&a.value);
     const RpmValue* right = std::get_if<RpmValue>(&b.value);
     if (!left || !right) return Failure{InternalError{FOREIGN_VALUE_MESSAGE}};
+    return compare_parts(left->epoch, left->version.view(), left->release.view(), right->epoch,
+                         right->version.view(), right->release.view());
+}
 
-    if (left->epoch != right->epoch) return order_of(left->epoch, right->epoch);
-    const Ordering version = rpmverscmp(left->version.view(), right->version.view());
-    if (version != Ordering::Equal) return version;
-    return rpmverscmp(left->release.view(), right->release.view());
+Result<Ordering, std::string> RpmStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    const auto left = split_package_version(a);
+    if (!left) return Failure{std::string(EMPTY_MESSAGE)};
+    const auto right = split_package_version(b);
+    if (!right) return Failure{std::string(EMPTY_MESSAGE)};
+    return compare_parts(left->epoch, left->before_last_dash, left->after_last_dash, right->epoch,
+                         right->before_last_dash, right->after_last_dash);
 }
 
 constinit const RpmStrategy RPM_STRATEGY{};

@@ -14,6 +14,7 @@ class RpmStrategy final : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
 };
 
 extern const RpmStrategy RPM_STRATEGY;

@@ -148,6 +148,14 @@ ParseOutcome parse_as_semver(std::string_view text) {
     return outcome;
 }
 
+Result<Ordering, std::string> compare_texts_as_semver(std::string_view a, std::string_view b) {
+    auto left = parse_semver_strict(a);
+    if (!left.ok()) return Failure{std::move(left.error())};
+    auto right = parse_semver_strict(b);
+    if (!right.ok()) return Failure{std::move(right.error())};
+    return cmp_semver_strict(left.value(), right.value());
+}
+
 CompareOutcome compare_as_semver(const ParsedRepr& a, const ParsedRepr& b, std::string_view unreachable) {
     const auto* left = std::get_if<ParsedRepr::Semver>(&a.value);
     const auto* right = std::get_if<ParsedRepr::Semver>(&b.value);
@@ -234,11 +242,19 @@ CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b)
         a, b, "internal error: entered unreachable code: semver strategy received non-semver parsed values");
 }
 
+Result<Ordering, std::string> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    return compare_texts_as_semver(a, b);
+}
+
 ParseOutcome GoStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
 
 CompareOutcome GoStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
     return compare_as_semver(
         a, b, "internal error: entered unreachable code: go strategy received non-semver parsed values");
+}
+
+Result<Ordering, std::string> GoStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    return compare_texts_as_semver(a, b);
 }
 
 const SemverStrategy SEMVER_STRATEGY{};

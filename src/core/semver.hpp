@@ -20,6 +20,7 @@ class SemverStrategy : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
 };
 
 // Go module versions: the same parser and precedence as SemverStrategy.
@@ -27,6 +28,7 @@ class GoStrategy : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
+    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
 };
 
 extern const SemverStrategy SEMVER_STRATEGY;

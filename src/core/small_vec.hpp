@@ -22,12 +22,12 @@ public:
     // User-provided so that value-initialising a holder never zero-fills the
     // inline buffer, which only ever holds what was appended.
     SmallVec() {}
-    SmallVec(const SmallVec& other) { assign(other.data(), other.size_); }
+    SmallVec(const SmallVec& other) { append(other.data_, other.size_); }
     SmallVec(SmallVec&& other) noexcept { take(other); }
     SmallVec& operator=(const SmallVec& other) {
         if (this != &other) {
             size_ = 0;
-            assign(other.data(), other.size_);
+            append(other.data_, other.size_);
         }
         return *this;
     }
@@ -40,24 +40,30 @@ public:
     }
     ~SmallVec() { release(); }
 
-    T* data() { return heap_ ? heap_ : inline_; }
-    const T* data() const { return heap_ ? heap_ : inline_; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    T& operator[](std::size_t i) { return data()[i]; }
-    const T& operator[](std::size_t i) const { return data()[i]; }
-    const T* begin() const { return data(); }
-    const T* end() const { return data() + size_; }
-    std::span<const T> span() const { return {data(), size_}; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+    std::span<const T> span() const { return {data_, size_}; }
 
     void push_back(const T& value) {
         if (size_ == capacity_) grow(size_ + 1);
-        data()[size_++] = value;
+        data_[size_++] = value;
     }
     void append(const T* values, std::size_t count) {
-        if (size_ + count > capacity_) grow(size_ + count);
-        if (count) std::memcpy(data() + size_, values, count * sizeof(T));
+        if (count) std::memcpy(append_uninitialized(count), values, count * sizeof(T));
+    }
+    // Makes room for `count` more elements and returns where they go; the caller
+    // must write every one of them.
+    T* append_uninitialized(std::size_t count) {
+        if (count > capacity_ - size_) grow(size_ + count);
+        T* slot = data_ + size_;
         size_ += count;
+        return slot;
     }
     void reserve(std::size_t wanted) {
         if (wanted > capacity_) grow(wanted);
@@ -65,13 +71,13 @@ public:
     void clear() { size_ = 0; }
 
 private:
-    void assign(const T* values, std::size_t count) { append(values, count); }
+    bool on_heap() const { return data_ != inline_; }
 
     void take(SmallVec& other) {
-        if (other.heap_) {
-            heap_ = other.heap_;
+        if (other.on_heap()) {
+            data_ = other.data_;
             capacity_ = other.capacity_;
-            other.heap_ = nullptr;
+            other.data_ = other.inline_;
             other.capacity_ = N;
         } else if (other.size_) {
             std::memcpy(inline_, other.inline_, other.size_ * sizeof(T));
@@ -81,8 +87,8 @@ private:
     }
 
     void release() {
-        if (heap_) std::free(heap_);
-        heap_ = nullptr;
+        if (on_heap()) std::free(data_);
+        data_ = inline_;
         capacity_ = N;
         size_ = 0;
     }
@@ -92,13 +98,13 @@ private:
         if (capacity < wanted) capacity = wanted;
         T* fresh = static_cast<T*>(std::malloc(capacity * sizeof(T)));
         if (!fresh) throw std::bad_alloc();
-        if (size_) std::memcpy(fresh, data(), size_ * sizeof(T));
-        if (heap_) std::free(heap_);
-        heap_ = fresh;
+        if (size_) std::memcpy(fresh, data_, size_ * sizeof(T));
+        if (on_heap()) std::free(data_);
+        data_ = fresh;
         capacity_ = capacity;
     }
 
-    T* heap_ = nullptr;
+    T* data_ = inline_;
     std::size_t size_ = 0;
     std::size_t capacity_ = N;
     T inline_[N];

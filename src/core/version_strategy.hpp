@@ -2,6 +2,7 @@
 // constant: one shared instance serves every call and is never destroyed.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "version_model.hpp"
@@ -16,6 +17,11 @@ public:
 
     // Orders two values made by this same strategy's `parse`.
     virtual CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const = 0;
+
+    // Parses two texts and orders them, with exactly the result of parse, parse and
+    // compare (a's message first when both are rejected), but without building values
+    // that outlive the call: the pairwise functions' hot path.
+    virtual Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const = 0;
 
 protected:
     constexpr VersionStrategy() = default;

@@ -102,9 +102,17 @@ bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const Ec
     } else if (!named_ecosystem(arg, Ecosystem::Generic, ecosystem)) {
         return false;
     }
-    ParsedRepr parsed_a, parsed_b;
-    return parse_text_for_ecosystem(a, ecosystem, parsed_a) && parse_text_for_ecosystem(b, ecosystem, parsed_b) &&
-           compare_parsed(ecosystem, parsed_a, parsed_b, out);
+    return compare_texts_for_ecosystem(a, b, ecosystem, out);
+}
+
+bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out) {
+    auto outcome = strategy_for(ecosystem).compare_texts(a, b);
+    if (!outcome.ok()) {
+        raise_value_error(outcome.error());
+        return false;
+    }
+    out = outcome.value();
+    return true;
 }
 
 }  // namespace tambry

@@ -44,6 +44,10 @@ bool parse_text_for_ecosystem(std::string_view text, Ecosystem ecosystem, Parsed
 // Orders two values made by the ecosystem's strategy.
 bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& b, Ordering& out);
 
+// Two texts parsed and ordered by the ecosystem's strategy, raising the message of
+// the first one it rejects.
+bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out);
+
 // Two texts under a named ecosystem, or under "auto" the one detected from `a`.
 bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out);
 

@@ -21,21 +21,22 @@ PyTypeObject* version_type_object = nullptr;
 ParsedVersion copy_parsed(const PyVersion& version) { return parse_generic(version.raw()); }
 
 PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
-    const ParsedVersion parsed = parse_generic(text);
-    const std::size_t packed = packed_size(parsed);
+    GenericScan parsed;
+    scan_generic(text, parsed);
+    const std::size_t packed = packed_size(parsed.view());
     void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed);
     if (!memory) return PyErr_NoMemory();
     PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), version_type_object);
     auto* version = reinterpret_cast<PyVersion*>(obj);
     version->raw_size = text.size();
-    version->build_offset = parsed.build_offset;
-    version->build_size = parsed.build_size;
+    version->build_offset = parsed.layout.build_offset;
+    version->build_size = parsed.layout.build_size;
     version->packed_size = packed;
     version->ecosystem = ecosystem;
     version->is_prerelease = parsed.is_prerelease;
     version->is_postrelease = parsed.is_postrelease;
     if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
-    pack_segments(parsed, version->data + text.size());
+    pack_segments(parsed.view(), version->data + text.size());
     return obj;
 }
 
