@@ -20,47 +20,49 @@ struct NameEntry {
     Ecosystem::Value value;
 };
 
+// The forty accepted names, shortest first, so that a lookup only visits the
+// names of its own length.
 constexpr NameEntry ACCEPTED_NAMES[] = {
-    {"generic", Ecosystem::Generic},
+    {"go", Ecosystem::Go},
+    {"deb", Ecosystem::Debian},
+    {"rpm", Ecosystem::Rpm},
+    {"gem", Ecosystem::Ruby},
+    {"mvn", Ecosystem::Maven},
+    {"npm", Ecosystem::Npm},
+    {"php", Ecosystem::Composer},
+    {"hex", Ecosystem::Hex},
+    {"apk", Ecosystem::Alpine},
+    {"oci", Ecosystem::Docker},
+    {"dpkg", Ecosystem::Debian},
+    {"ruby", Ecosystem::Ruby},
+    {"node", Ecosystem::Npm},
+    {"maven", Ecosystem::Maven},
+    {"nuget", Ecosystem::Nuget},
+    {"cargo", Ecosystem::Crates},
+    {"swift", Ecosystem::Swift},
     {"semver", Ecosystem::Semver},
-    {"semver_strict", Ecosystem::Semver},
-    {"semver-strict", Ecosystem::Semver},
     {"pep440", Ecosystem::Pep440},
-    {"pep-440", Ecosystem::Pep440},
     {"python", Ecosystem::Pep440},
     {"debian", Ecosystem::Debian},
-    {"deb", Ecosystem::Debian},
-    {"dpkg", Ecosystem::Debian},
-    {"rpm", Ecosystem::Rpm},
     {"redhat", Ecosystem::Rpm},
-    {"ruby", Ecosystem::Ruby},
-    {"gem", Ecosystem::Ruby},
-    {"rubygems", Ecosystem::Ruby},
-    {"maven", Ecosystem::Maven},
-    {"mvn", Ecosystem::Maven},
-    {"go", Ecosystem::Go},
     {"golang", Ecosystem::Go},
-    {"npm", Ecosystem::Npm},
-    {"node", Ecosystem::Npm},
     {"nodejs", Ecosystem::Npm},
-    {"nuget", Ecosystem::Nuget},
     {"dotnet", Ecosystem::Nuget},
-    {"composer", Ecosystem::Composer},
-    {"php", Ecosystem::Composer},
-    {"packagist", Ecosystem::Composer},
     {"crates", Ecosystem::Crates},
-    {"cargo", Ecosystem::Crates},
-    {"crates.io", Ecosystem::Crates},
-    {"hex", Ecosystem::Hex},
     {"elixir", Ecosystem::Hex},
     {"erlang", Ecosystem::Hex},
-    {"swift", Ecosystem::Swift},
-    {"swiftpm", Ecosystem::Swift},
     {"calver", Ecosystem::Calver},
     {"alpine", Ecosystem::Alpine},
-    {"apk", Ecosystem::Alpine},
     {"docker", Ecosystem::Docker},
-    {"oci", Ecosystem::Docker},
+    {"generic", Ecosystem::Generic},
+    {"pep-440", Ecosystem::Pep440},
+    {"swiftpm", Ecosystem::Swift},
+    {"rubygems", Ecosystem::Ruby},
+    {"composer", Ecosystem::Composer},
+    {"packagist", Ecosystem::Composer},
+    {"crates.io", Ecosystem::Crates},
+    {"semver_strict", Ecosystem::Semver},
+    {"semver-strict", Ecosystem::Semver},
 };
 
 // Indexed by the enumerator.
@@ -82,12 +84,31 @@ constexpr std::size_t longest_name() {
     return longest;
 }
 
-constexpr bool length_is_listed(std::size_t length) {
-    for (const NameEntry& entry : ACCEPTED_NAMES) {
-        if (entry.name.size() == length) return true;
+constexpr std::size_t NAME_COUNT = std::size(ACCEPTED_NAMES);
+
+// Where the names of each length begin in ACCEPTED_NAMES (NAME_COUNT when none).
+constexpr auto first_of_each_length() {
+    std::array<std::size_t, longest_name() + 2> first{};
+    for (std::size_t length = 0; length < first.size(); ++length) {
+        first[length] = NAME_COUNT;
+        for (std::size_t k = 0; k < NAME_COUNT; ++k) {
+            if (ACCEPTED_NAMES[k].name.size() == length) {
+                first[length] = k;
+                break;
+            }
+        }
     }
-    return false;
+    return first;
 }
+
+constexpr auto FIRST_OF_LENGTH = first_of_each_length();
+
+static_assert([] {
+    for (std::size_t k = 1; k < NAME_COUNT; ++k) {
+        if (ACCEPTED_NAMES[k].name.size() < ACCEPTED_NAMES[k - 1].name.size()) return false;
+    }
+    return true;
+}(), "ACCEPTED_NAMES must run from the shortest name to the longest");
 
 std::string lowered_copy(std::string_view name) {
     std::string lowered(name);
@@ -130,13 +151,15 @@ constexpr std::array<const VersionStrategy*, Ecosystem::COUNT> STRATEGIES = {
 
 Result<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
     constexpr std::size_t LONGEST = longest_name();
-    if (!length_is_listed(name.size())) return rejection(name);
+    if (name.size() > LONGEST || FIRST_OF_LENGTH[name.size()] == NAME_COUNT) return rejection(name);
 
     char buffer[LONGEST];
     for (std::size_t k = 0; k < name.size(); ++k) buffer[k] = to_lower(name[k]);
     const std::string_view lowered(buffer, name.size());
 
-    for (const NameEntry& entry : ACCEPTED_NAMES) {
+    for (std::size_t k = FIRST_OF_LENGTH[name.size()]; k < NAME_COUNT; ++k) {
+        const NameEntry& entry = ACCEPTED_NAMES[k];
+        if (entry.name.size() != lowered.size()) break;
         if (entry.name == lowered) return Ecosystem(entry.value);
     }
     return rejection(name);
