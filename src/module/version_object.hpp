@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "ecosystem.hpp"
+#include "generic_parser.hpp"
 #include "packed_version.hpp"
 #include "version_model.hpp"
 
@@ -17,8 +18,6 @@ namespace tambry {
 struct PyVersion {
     PyObject_HEAD
     std::size_t raw_size;
-    std::size_t build_offset;
-    std::size_t build_size;
     std::size_t packed_size;
     Ecosystem ecosystem;
     bool is_prerelease;
@@ -26,7 +25,12 @@ struct PyVersion {
     unsigned char data[];  // raw text, then packed segments
 
     std::string_view raw() const { return {reinterpret_cast<const char*>(data), raw_size}; }
-    std::string_view build() const { return raw().substr(build_offset, build_size); }
+    // Found again from the raw text when asked for, which is rare, rather than
+    // stored in every object.
+    std::string_view build() const {
+        const GenericLayout layout = locate_generic_parts(raw());
+        return raw().substr(layout.build_offset, layout.build_size);
+    }
     UnpackedSegments unpack() const { return UnpackedSegments(data + raw_size, packed_size); }
 };
 

@@ -29,8 +29,6 @@ PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
     PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), version_type_object);
     auto* version = reinterpret_cast<PyVersion*>(obj);
     version->raw_size = text.size();
-    version->build_offset = parsed.layout.build_offset;
-    version->build_size = parsed.layout.build_size;
     version->packed_size = packed;
     version->ecosystem = ecosystem;
     version->is_prerelease = parsed.is_prerelease;
