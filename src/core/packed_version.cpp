@@ -3,7 +3,7 @@
 namespace tambry {
 namespace {
 
-constexpr unsigned char WORD_TAG = 0xFF;
+constexpr unsigned char WORD_TAG = PackedCursor::WORD_TAG;
 
 std::size_t number_width(std::uint64_t value) {
     std::size_t width = 0;
@@ -41,6 +41,26 @@ unsigned char* put_varint(unsigned char* out, std::uint64_t value) {
 
 }  // namespace
 
+PackedCursor::PackedCursor(const unsigned char* stream, std::size_t size) : p_(stream), end_(stream + size) {
+    const unsigned width = *p_++;
+    epoch_ = read_number(width);
+}
+
+Ordering cmp_packed(const unsigned char* a, std::size_t a_size, const unsigned char* b, std::size_t b_size) {
+    PackedCursor left(a, a_size), right(b, b_size);
+    if (left.epoch() != right.epoch()) return order_of(left.epoch(), right.epoch());
+    return cmp_segment_streams(left, right);
+}
+
+PackedRecord PackedRecord::of(const unsigned char* data, std::size_t size, std::size_t index) {
+    PackedRecord record{data, size, index, 0, {0, 0, 0}, 0};
+    PackedCursor cursor(data, size);
+    record.epoch = cursor.epoch();
+    SegRef seg;
+    while (record.lead_count < LEAD && cursor.next(seg) && seg.is_num) record.lead[record.lead_count++] = seg.num;
+    return record;
+}
+
 std::size_t packed_size(const GenericView& parsed) {
     std::size_t size = 1 + number_width(parsed.epoch);
     for (const Seg& seg : parsed.segments) {
@@ -69,30 +89,15 @@ void pack_segments(const GenericView& parsed, unsigned char* out) {
 
 UnpackedSegments::UnpackedSegments(const unsigned char* stream, std::size_t size)
     : base_(reinterpret_cast<const char*>(stream)) {
-    const unsigned char* p = stream;
-    const unsigned char* end = stream + size;
-    bool first = true;
-    while (p < end) {
-        const unsigned char tag = *p++;
-        if (tag == WORD_TAG) {
-            std::uint64_t length = 0;
-            for (unsigned shift = 0;; shift += 7) {
-                const unsigned char byte = *p++;
-                length |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
-                if (!(byte & 0x80)) break;
-            }
-            segs_.push_back(Seg::text(static_cast<std::uint64_t>(p - stream), length));
-            p += length;
-            continue;
-        }
-        std::uint64_t value = 0;
-        for (unsigned i = 0; i < tag; ++i) value |= static_cast<std::uint64_t>(*p++) << (8 * i);
-        if (first) {
-            epoch_ = value;
+    PackedCursor cursor(stream, size);
+    epoch_ = cursor.epoch();
+    SegRef seg;
+    while (cursor.next(seg)) {
+        if (seg.is_num) {
+            segs_.push_back(Seg::number(seg.num));
         } else {
-            segs_.push_back(Seg::number(value));
+            segs_.push_back(Seg::text(static_cast<std::uint64_t>(seg.text.data() - base_), seg.text.size()));
         }
-        first = false;
     }
 }
 

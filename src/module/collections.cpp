@@ -8,7 +8,9 @@
 #include "errors.hpp"
 #include "functions.hpp"
 #include "operands.hpp"
+#include "packed_version.hpp"
 #include "stable_merge_sort.hpp"
+#include "version_object.hpp"
 
 namespace tambry {
 namespace {
@@ -21,27 +23,67 @@ const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS,
 const ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
 
 // The elements of one call, parsed by one strategy; the caller's objects stay
-// referenced by `items` until the call returns.
+// referenced by `items` until the call returns. Under a scheme that orders
+// generically each element is kept as its packed segment stream, all in one
+// arena (a Version under the generic scheme lends its own), so that sorting
+// walks compact memory; the other schemes keep their parsed values.
 struct ParsedElements {
+    struct Packed {
+        const unsigned char* data;  // null while the bytes sit at `offset` in the arena
+        std::size_t offset;
+        std::size_t size;
+    };
+
     Ecosystem ecosystem;
     std::vector<PyRef> items;
     std::vector<ParsedRepr> parsed;
+    std::vector<Packed> packed;
+    std::vector<unsigned char> arena;
+    std::vector<PackedRecord> records;
     bool failed = false;  // a comparison broke an internal invariant
 
     bool parse_all() {
-        parsed.resize(items.size());
+        ParsedRepr scratch;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (!extract_parsed_for_ecosystem(items[i].get(), ecosystem, parsed[i])) return false;
+            PyObject* obj = items[i].get();
+            if (ecosystem == Ecosystem::Generic && is_version(obj)) {
+                const PyVersion* version = as_version(obj);
+                packed.push_back({version->packed(), 0, version->packed_size});
+                continue;
+            }
+            if (!extract_parsed_for_ecosystem(obj, ecosystem, scratch)) return false;
+            if (const auto* generic = std::get_if<ParsedRepr::Generic>(&scratch.value)) {
+                add_to_arena(generic->view());
+            } else {
+                parsed.push_back(std::move(scratch));
+            }
+        }
+        records.reserve(packed.size());
+        for (std::size_t i = 0; i < packed.size(); ++i) {
+            const Packed& entry = packed[i];
+            records.push_back(PackedRecord::of(entry.data ? entry.data : arena.data() + entry.offset, entry.size, i));
         }
         return true;
     }
 
+    bool ordered_generically() const { return !records.empty(); }
+
     Ordering order(std::size_t a, std::size_t b) {
+        if (ordered_generically()) return cmp_packed_records(records[a], records[b]);
         CompareOutcome outcome = strategy_for(ecosystem).compare(parsed[a], parsed[b]);
         if (outcome.ok()) return outcome.value();
         if (!failed) raise_internal_error(outcome.error());
         failed = true;
         return Ordering::Equal;
+    }
+
+private:
+    void add_to_arena(const GenericView& view) {
+        const std::size_t offset = arena.size();
+        const std::size_t size = packed_size(view);
+        arena.resize(offset + size);
+        pack_segments(view, arena.data() + offset);
+        packed.push_back({nullptr, offset, size});
     }
 };
 
@@ -99,11 +141,19 @@ PyObject* sort_versions_function(PyObject*, PyObject* const* args, Py_ssize_t na
         }
         if (!elements.parse_all()) return nullptr;
         std::vector<std::size_t> order(elements.items.size());
-        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
-            return elements.order(a, b) == Ordering::Less;
-        });
-        if (elements.failed) return nullptr;
+        if (elements.ordered_generically()) {
+            // The records themselves are sorted, so each merge reads them in sequence.
+            stable_merge_sort(elements.records, [](const PackedRecord& a, const PackedRecord& b) {
+                return cmp_packed_records(a, b) == Ordering::Less;
+            });
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = elements.records[i].index;
+        } else {
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+            stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+                return elements.order(a, b) == Ordering::Less;
+            });
+            if (elements.failed) return nullptr;
+        }
         PyRef result(PyList_New(static_cast<Py_ssize_t>(order.size())));
         if (!result) return nullptr;
         for (std::size_t i = 0; i < order.size(); ++i) {

@@ -31,7 +31,8 @@ struct PyVersion {
         const GenericLayout layout = locate_generic_parts(raw());
         return raw().substr(layout.build_offset, layout.build_size);
     }
-    UnpackedSegments unpack() const { return UnpackedSegments(data + raw_size, packed_size); }
+    const unsigned char* packed() const { return data + raw_size; }
+    UnpackedSegments unpack() const { return UnpackedSegments(packed(), packed_size); }
 };
 
 // The Version type: made by ensure_version_type on the module's first execution in

@@ -194,7 +194,9 @@ PyObject* subscript_slot(PyObject* self, PyObject* key) {
 
 PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
     if (!is_version(other)) Py_RETURN_NOTIMPLEMENTED;
-    const Ordering o = cmp_generic(self_of(self)->unpack().view(), as_version(other)->unpack().view());
+    const PyVersion* a = self_of(self);
+    const PyVersion* b = as_version(other);
+    const Ordering o = cmp_packed(a->packed(), a->packed_size, b->packed(), b->packed_size);
     bool result;
     switch (op) {
         case Py_LT: result = o == Ordering::Less; break;
