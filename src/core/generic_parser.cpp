@@ -12,32 +12,13 @@
 namespace tambry {
 namespace {
 
-constexpr std::uint64_t U64_MAX = std::numeric_limits<std::uint64_t>::max();
-
-// Reads the run of digits at `p` (up to `end`); a value past 2^64 - 1 saturates.
-// Returns the end of the run.
-const char* read_number(const char* p, const char* end, std::uint64_t& value, bool& overflowed) {
-    std::uint64_t v = 0;
-    for (; p < end && is_digit(*p); ++p) {
-        const auto digit = static_cast<std::uint64_t>(*p - '0');
-        if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, digit, &v)) {
-            overflowed = true;
-            v = U64_MAX;
-            while (p < end && is_digit(*p)) ++p;
-            break;
-        }
-    }
-    value = v;
-    return p;
-}
-
 // Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
 // left in place so that its digits still count as a segment.
 std::uint64_t take_epoch(std::string_view& text) {
     if (text.empty() || !is_digit(text[0])) return 0;
     std::uint64_t value = 0;
     bool overflowed = false;
-    const char* end = read_number(text.data(), text.data() + text.size(), value, overflowed);
+    const char* end = TextCursor::read_number(text.data(), text.data() + text.size(), value, &overflowed);
     const auto digits = static_cast<std::size_t>(end - text.data());
     if (overflowed || digits == text.size() || (text[digits] != ':' && text[digits] != '!')) return 0;
     text.remove_prefix(digits + 1);
@@ -76,32 +57,6 @@ void lower_and_scan(std::string_view main, Store& out, Segs& segs, Flags& flags)
 }
 
 }  // namespace
-
-bool TextCursor::next(SegRef& out) {
-    while (p_ < end_) {
-        const char c = *p_;
-        if (is_digit(c)) {
-            bool overflowed = false;
-            out.is_num = true;
-            p_ = read_number(p_, end_, out.num, overflowed);
-            return true;
-        }
-        if (is_letter(c)) {
-            const char* start = p_;
-            while (p_ < end_ && is_letter(*p_)) ++p_;
-            out.is_num = false;
-            out.text = {start, static_cast<std::size_t>(p_ - start)};
-            return true;
-        }
-        if (c == '~' || c == '^') {
-            out.is_num = false;
-            out.text = {p_++, 1};
-            return true;
-        }
-        ++p_;
-    }
-    return false;
-}
 
 bool TextCursor::rest_all_zero() const {
     TextCursor rest = *this;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "generic_ordering.hpp"
+#include "text.hpp"
 #include "version_model.hpp"
 
 namespace tambry {
@@ -34,9 +35,51 @@ GenericLayout locate_generic_parts(std::string_view input);
 class TextCursor {
 public:
     explicit TextCursor(std::string_view main) : p_(main.data()), end_(main.data() + main.size()) {}
-    bool next(SegRef& out);
+
+    bool next(SegRef& out) {
+        while (p_ < end_) {
+            const char c = *p_;
+            if (is_digit(c)) {
+                out.is_num = true;
+                p_ = read_number(p_, end_, out.num);
+                return true;
+            }
+            if (is_letter(c)) {
+                const char* start = p_;
+                while (p_ < end_ && is_letter(*p_)) ++p_;
+                out.is_num = false;
+                out.text = {start, static_cast<std::size_t>(p_ - start)};
+                return true;
+            }
+            if (c == '~' || c == '^') {
+                out.is_num = false;
+                out.text = {p_++, 1};
+                return true;
+            }
+            ++p_;
+        }
+        return false;
+    }
+
     // Whether everything after the last segment read is a zero number.
     bool rest_all_zero() const;
+
+    // Reads the run of digits at `p` (up to `end`) into `value`, saturating at
+    // 2^64 - 1; returns the end of the run and whether it saturated.
+    static const char* read_number(const char* p, const char* end, std::uint64_t& value, bool* saturated = nullptr) {
+        std::uint64_t v = 0;
+        for (; p < end && is_digit(*p); ++p) {
+            const auto digit = static_cast<std::uint64_t>(*p - '0');
+            if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, digit, &v)) {
+                v = UINT64_MAX;
+                if (saturated) *saturated = true;
+                while (p < end && is_digit(*p)) ++p;
+                break;
+            }
+        }
+        value = v;
+        return p;
+    }
 
 private:
     const char* p_;

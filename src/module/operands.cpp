@@ -7,6 +7,13 @@
 
 namespace tambry {
 
+PyObject* ordering_to_int(Ordering o) {
+    // -1, 0 and 1 are among the interpreter's shared small ints, which live as long
+    // as it does; fetching them once saves the lookup on every comparison.
+    static PyObject* const INTS[] = {PyLong_FromLong(-1), PyLong_FromLong(0), PyLong_FromLong(1)};
+    return Py_NewRef(INTS[static_cast<int>(o) + 1]);
+}
+
 bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out) {
     if (!obj) return true;
     out.given = true;

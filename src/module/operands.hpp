@@ -52,6 +52,6 @@ bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosyst
 bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out);
 
 // The Python int -1, 0 or 1.
-inline PyObject* ordering_to_int(Ordering o) { return PyLong_FromLong(static_cast<long>(o)); }
+PyObject* ordering_to_int(Ordering o);
 
 }  // namespace tambry
