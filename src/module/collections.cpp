@@ -177,14 +177,11 @@ PyObject* batch_compare_function(PyObject*, PyObject* const* args, Py_ssize_t na
         if (!per_pair && !named_ecosystem(arg, Ecosystem::Generic, ecosystem)) return nullptr;
         PyRef result(PyList_New(static_cast<Py_ssize_t>(pairs.size())));
         if (!result) return nullptr;
-        ParsedRepr a, b;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             PyObject* first = pairs[i].first.get();
             Ordering o;
             if ((per_pair && !resolve_eco_for_obj(arg, first, ecosystem)) ||
-                !extract_parsed_for_ecosystem(first, ecosystem, a) ||
-                !extract_parsed_for_ecosystem(pairs[i].second.get(), ecosystem, b) ||
-                !compare_parsed(ecosystem, a, b, o)) {
+                !compare_operands(first, pairs[i].second.get(), ecosystem, o)) {
                 return nullptr;
             }
             PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), ordering_to_int(o));

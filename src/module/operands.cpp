@@ -102,6 +102,28 @@ bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& 
     return true;
 }
 
+namespace {
+
+// True when both operands are str with a UTF-8 form: the common case, which needs
+// no parsed value to outlive the comparison. Anything else takes the general road,
+// which reports each operand's own error in turn.
+bool str_operands(PyObject* a, PyObject* b, std::string_view& a_text, std::string_view& b_text) {
+    if (!PyUnicode_Check(a) || !PyUnicode_Check(b)) return false;
+    if (utf8_of_str(a, a_text) && utf8_of_str(b, b_text)) return true;
+    PyErr_Clear();
+    return false;
+}
+
+}  // namespace
+
+bool compare_operands(PyObject* a, PyObject* b, Ecosystem ecosystem, Ordering& out) {
+    std::string_view a_text, b_text;
+    if (str_operands(a, b, a_text, b_text)) return compare_texts_for_ecosystem(a_text, b_text, ecosystem, out);
+    ParsedRepr parsed_a, parsed_b;
+    return extract_parsed_for_ecosystem(a, ecosystem, parsed_a) &&
+           extract_parsed_for_ecosystem(b, ecosystem, parsed_b) && compare_parsed(ecosystem, parsed_a, parsed_b, out);
+}
+
 bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out) {
     Ecosystem ecosystem;
     if (arg.is_auto()) {

@@ -48,6 +48,10 @@ bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& 
 // the first one it rejects.
 bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out);
 
+// Two operands (each a str or a Version) parsed and ordered under one ecosystem:
+// `a` is parsed first, and the first failure is raised.
+bool compare_operands(PyObject* a, PyObject* b, Ecosystem ecosystem, Ordering& out);
+
 // Two texts under a named ecosystem, or under "auto" the one detected from `a`.
 bool compare_str_with_ecosystem(std::string_view a, std::string_view b, const EcosystemArg& arg, Ordering& out);
 

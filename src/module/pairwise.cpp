@@ -4,7 +4,6 @@
 #include "errors.hpp"
 #include "functions.hpp"
 #include "operands.hpp"
-#include "semver.hpp"
 
 namespace tambry {
 namespace {
@@ -47,16 +46,6 @@ PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* ar
     });
 }
 
-// True when both operands are str with a UTF-8 form: the common case, which needs
-// no parsed value to outlive the comparison. Anything else takes the general road,
-// which reports each operand's own error in turn.
-bool str_operands(PyObject* a, PyObject* b, std::string_view& a_text, std::string_view& b_text) {
-    if (!PyUnicode_Check(a) || !PyUnicode_Check(b)) return false;
-    if (utf8_of_str(a, a_text) && utf8_of_str(b, b_text)) return true;
-    PyErr_Clear();
-    return false;
-}
-
 const ParamSpec GT_SPEC = pair_spec("gt");
 const ParamSpec GE_SPEC = pair_spec("ge");
 const ParamSpec GTE_SPEC = pair_spec("gte");
@@ -76,17 +65,8 @@ PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
         if (!convert_ecosystem_arg(slots[2], arg)) return nullptr;
         Ecosystem ecosystem;
         if (!resolve_eco_for_obj(arg, slots[0], ecosystem)) return nullptr;
-        std::string_view a_text, b_text;
         Ordering o;
-        if (str_operands(slots[0], slots[1], a_text, b_text)) {
-            if (!compare_texts_for_ecosystem(a_text, b_text, ecosystem, o)) return nullptr;
-            return ordering_to_int(o);
-        }
-        ParsedRepr a, b;
-        if (!extract_parsed_for_ecosystem(slots[0], ecosystem, a) ||
-            !extract_parsed_for_ecosystem(slots[1], ecosystem, b) || !compare_parsed(ecosystem, a, b, o)) {
-            return nullptr;
-        }
+        if (!compare_operands(slots[0], slots[1], ecosystem, o)) return nullptr;
         return ordering_to_int(o);
     });
 }
@@ -97,11 +77,9 @@ PyObject* compare_semver_strict_function(PyObject*, PyObject* const* args, Py_ss
         if (!bind_fastcall(COMPARE_SEMVER_STRICT_SPEC, args, nargs, kwnames, slots)) return nullptr;
         std::string_view a_text, b_text;
         if (!convert_text("a", slots[0], a_text) || !convert_text("b", slots[1], b_text)) return nullptr;
-        auto a = parse_semver_strict(a_text);
-        if (!a.ok()) return raise_value_error(a.error());
-        auto b = parse_semver_strict(b_text);
-        if (!b.ok()) return raise_value_error(b.error());
-        return ordering_to_int(cmp_semver_strict(a.value(), b.value()));
+        Ordering o;
+        if (!compare_texts_for_ecosystem(a_text, b_text, Ecosystem::Semver, o)) return nullptr;
+        return ordering_to_int(o);
     });
 }
 
