@@ -148,14 +148,6 @@ ParseOutcome parse_as_semver(std::string_view text) {
     return outcome;
 }
 
-Result<Ordering, std::string> compare_texts_as_semver(std::string_view a, std::string_view b) {
-    auto left = parse_semver_strict(a);
-    if (!left.ok()) return Failure{std::move(left.error())};
-    auto right = parse_semver_strict(b);
-    if (!right.ok()) return Failure{std::move(right.error())};
-    return cmp_semver_strict(left.value(), right.value());
-}
-
 CompareOutcome compare_as_semver(const ParsedRepr& a, const ParsedRepr& b, std::string_view unreachable) {
     const auto* left = std::get_if<ParsedRepr::Semver>(&a.value);
     const auto* right = std::get_if<ParsedRepr::Semver>(&b.value);
@@ -178,7 +170,35 @@ Result<std::uint64_t, std::string> parse_strict_u64(std::string_view text, std::
     return *value;
 }
 
-Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
+namespace {
+
+// A SemVer version as views into its text, so that a comparison of two texts
+// copies nothing.
+struct SemverParts {
+    std::uint64_t major = 0;
+    std::uint64_t minor = 0;
+    std::uint64_t patch = 0;
+    std::optional<std::string_view> prerelease;
+};
+
+// The usual case of a core number, read without building a message; the checks
+// that explain a failure are parse_strict_u64's.
+bool read_core_number(std::string_view text, std::uint64_t& out) {
+    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (!is_digit(c)) return false;
+        if (__builtin_mul_overflow(value, 10, &value) ||
+            __builtin_add_overflow(value, static_cast<std::uint64_t>(c - '0'), &value)) {
+            return false;
+        }
+    }
+    out = value;
+    return true;
+}
+
+// Nothing on success, else the message of the first check that fails.
+std::optional<std::string> parse_semver_parts(std::string_view text, SemverParts& out) {
     std::string_view rest = trim_white_space(text);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
 
@@ -200,40 +220,74 @@ Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
             ++dot_count;
         }
     }
-    const std::string_view core = rest.substr(0, dash == NONE ? end : dash);
-    if (dot_count != 2) return Failure{"Expected 3 parts, got " + std::to_string(dot_count + 1)};
+    if (dot_count != 2) return "Expected 3 parts, got " + std::to_string(dot_count + 1);
 
-    SemverValue value;
+    const std::string_view core = rest.substr(0, dash == NONE ? end : dash);
     const std::string_view pieces[] = {
         core.substr(0, dots[0]),
         core.substr(dots[0] + 1, dots[1] - dots[0] - 1),
         core.substr(dots[1] + 1),
     };
-    std::uint64_t* const fields[] = {&value.major, &value.minor, &value.patch};
-    const std::string_view names[] = {"major", "minor", "patch"};
+    std::uint64_t* const fields[] = {&out.major, &out.minor, &out.patch};
+    constexpr std::string_view NAMES[] = {"major", "minor", "patch"};
     for (std::size_t i = 0; i < 3; ++i) {
-        auto number = parse_strict_u64(pieces[i], names[i]);
-        if (!number.ok()) return Failure{std::move(number.error())};
-        *fields[i] = number.value();
+        if (!read_core_number(pieces[i], *fields[i])) return std::move(parse_strict_u64(pieces[i], NAMES[i]).error());
     }
 
     if (dash != NONE) {
         const std::string_view prerelease = rest.substr(dash + 1, end - dash - 1);
-        if (auto message = check_prerelease(prerelease)) return Failure{std::move(*message)};
-        value.prerelease.emplace(prerelease);
+        if (auto message = check_prerelease(prerelease)) return message;
+        out.prerelease = prerelease;
     }
-    return value;
+    return std::nullopt;
 }
 
-Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b) {
+Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
     if (a.major != b.major) return order_of(a.major, b.major);
     if (a.minor != b.minor) return order_of(a.minor, b.minor);
     if (a.patch != b.patch) return order_of(a.patch, b.patch);
     if (!a.prerelease && !b.prerelease) return Ordering::Equal;
     if (!a.prerelease) return Ordering::Greater;
     if (!b.prerelease) return Ordering::Less;
-    return prerelease_order(a.prerelease->view(), b.prerelease->view());
+    return prerelease_order(*a.prerelease, *b.prerelease);
 }
+
+SemverParts parts_of(const SemverValue& value) {
+    SemverParts parts{value.major, value.minor, value.patch, std::nullopt};
+    if (value.has_prerelease) parts.prerelease = value.prerelease.view();
+    return parts;
+}
+
+}  // namespace
+
+Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
+    SemverParts parts;
+    if (auto message = parse_semver_parts(text, parts)) return Failure{std::move(*message)};
+    SemverValue value;
+    value.major = parts.major;
+    value.minor = parts.minor;
+    value.patch = parts.patch;
+    if (parts.prerelease) {
+        value.has_prerelease = true;
+        value.prerelease = OwnedText(*parts.prerelease);
+    }
+    return value;
+}
+
+Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b) {
+    return cmp_semver_parts(parts_of(a), parts_of(b));
+}
+
+namespace {
+
+Result<Ordering, std::string> compare_texts_as_semver(std::string_view a, std::string_view b) {
+    SemverParts left, right;
+    if (auto message = parse_semver_parts(a, left)) return Failure{std::move(*message)};
+    if (auto message = parse_semver_parts(b, right)) return Failure{std::move(*message)};
+    return cmp_semver_parts(left, right);
+}
+
+}  // namespace
 
 ParseOutcome SemverStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
 

@@ -92,7 +92,8 @@ struct SemverValue {
     std::uint64_t major = 0;
     std::uint64_t minor = 0;
     std::uint64_t patch = 0;
-    std::optional<OwnedText> prerelease;
+    bool has_prerelease = false;  // a "-" followed the core
+    OwnedText prerelease;
 };
 
 struct DebianValue {
