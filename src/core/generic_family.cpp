@@ -12,16 +12,6 @@ namespace {
 
 using Check = AdmissionRules::Check;
 
-std::string quoted_message(std::string_view head, std::string_view subject) {
-    std::string message;
-    message.reserve(head.size() + subject.size() + 2);
-    message.append(head);
-    message.push_back('\'');
-    message.append(subject);
-    message.push_back('\'');
-    return message;
-}
-
 bool all_digits(std::string_view text) {
     if (text.empty()) return false;
     for (char c : text) {

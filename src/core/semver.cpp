@@ -34,16 +34,6 @@ std::optional<std::uint64_t> digits_value(std::string_view digits) {
 
 bool is_identifier_byte(char c) { return is_alnum(c) || c == '-'; }
 
-std::string quoted_message(std::string_view head, std::string_view subject) {
-    std::string message;
-    message.reserve(head.size() + subject.size() + 2);
-    message.append(head);
-    message.push_back('\'');
-    message.append(subject);
-    message.push_back('\'');
-    return message;
-}
-
 std::string field_message(std::string_view head, std::string_view name, std::string_view subject) {
     std::string prefix;
     prefix.reserve(head.size() + name.size() + 2);

@@ -49,4 +49,14 @@ std::string_view trim_white_space_slow(std::string_view text) {
     return {reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin)};
 }
 
+std::string quoted_message(std::string_view head, std::string_view subject) {
+    std::string message;
+    message.reserve(head.size() + subject.size() + 2);
+    message.append(head);
+    message.push_back('\'');
+    message.append(subject);
+    message.push_back('\'');
+    return message;
+}
+
 }  // namespace tambry

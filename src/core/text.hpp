@@ -3,6 +3,7 @@
 // letter, and only A-Z are ever lowered.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tambry {
@@ -28,6 +29,9 @@ inline std::string_view trim_white_space(std::string_view text) {
     }
     return trim_white_space_slow(text);
 }
+
+// A message that ends by quoting the caller's text: head, then 'subject'.
+std::string quoted_message(std::string_view head, std::string_view subject);
 
 // True when `text` starts with "v" or "V" directly followed by an ASCII digit.
 constexpr bool has_v_prefix(std::string_view text) {
