@@ -86,6 +86,14 @@ constexpr std::size_t longest_name() {
 
 constexpr std::size_t NAME_COUNT = std::size(ACCEPTED_NAMES);
 
+// Names are a few bytes long: a plain loop beats a call to memcmp.
+bool same_bytes(std::string_view a, std::string_view b) {
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (a[k] != b[k]) return false;
+    }
+    return true;
+}
+
 // Where the names of each length begin in ACCEPTED_NAMES (NAME_COUNT when none).
 constexpr auto first_of_each_length() {
     std::array<std::size_t, longest_name() + 2> first{};
@@ -160,7 +168,7 @@ Result<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
     for (std::size_t k = FIRST_OF_LENGTH[name.size()]; k < NAME_COUNT; ++k) {
         const NameEntry& entry = ACCEPTED_NAMES[k];
         if (entry.name.size() != lowered.size()) break;
-        if (entry.name == lowered) return Ecosystem(entry.value);
+        if (same_bytes(entry.name, lowered)) return Ecosystem(entry.value);
     }
     return rejection(name);
 }
