@@ -52,6 +52,8 @@ EpochSplit extract_epoch_colon(std::string_view text) {
 }
 
 Ordering verrevcmp(std::string_view a, std::string_view b) {
+    // Pairs of versions often share their upstream part; equal texts are equal.
+    if (a == b) return Ordering::Equal;
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() || j < b.size()) {

@@ -34,7 +34,7 @@ bool too_many_positional(const ParamSpec& spec, Py_ssize_t given) {
 bool missing_required(const ParamSpec& spec, PyObject** slots) {
     std::vector<const char*> missing;
     for (Py_ssize_t i = 0; i < spec.required; ++i) {
-        if (!slots[i]) missing.push_back(spec.params[i]);
+        if (!slots[i]) missing.push_back(spec.params[i].name);
     }
     if (missing.empty()) return true;
     std::string names;
@@ -55,10 +55,24 @@ bool missing_required(const ParamSpec& spec, PyObject** slots) {
     return false;
 }
 
+// The parameter that `keyword` names, or -1.
+Py_ssize_t parameter_named(const ParamSpec& spec, PyObject* keyword) {
+    for (Py_ssize_t i = 0; i < spec.count; ++i) {
+        Param& param = spec.params[i];
+        if (!param.interned) param.interned = PyUnicode_InternFromString(param.name);
+        if (!param.interned) PyErr_Clear();  // matched by content below instead
+        if (keyword == param.interned) return i;
+    }
+    for (Py_ssize_t i = 0; i < spec.count; ++i) {
+        if (PyUnicode_CompareWithASCIIString(keyword, spec.params[i].name) == 0) return i;
+    }
+    return -1;
+}
+
 // Puts one keyword argument in its slot.
 bool bind_keyword(const ParamSpec& spec, PyObject* keyword, PyObject* value, PyObject** slots) {
-    for (Py_ssize_t i = 0; i < spec.count; ++i) {
-        if (PyUnicode_CompareWithASCIIString(keyword, spec.params[i]) != 0) continue;
+    const Py_ssize_t i = parameter_named(spec, keyword);
+    if (i >= 0) {
         if (slots[i]) {
             PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%U'", display_name(spec).c_str(),
                          keyword);

@@ -12,10 +12,17 @@
 
 namespace tambry {
 
+struct Param {
+    const char* name;
+    // The name as an interned str, made on first use: keyword names arrive interned
+    // (they come from code objects), so they are nearly always matched by identity.
+    PyObject* interned = nullptr;
+};
+
 struct ParamSpec {
     const char* name;    // "eq", "__new__", "compare"
     const char* owner;   // the class for methods ("Version"), null for module functions
-    const char* const* params;
+    Param* params;
     Py_ssize_t count;
     Py_ssize_t required;  // the leading parameters that must be given
 };

@@ -15,8 +15,8 @@
 namespace tambry {
 namespace {
 
-const char* const VERSIONS_PARAMS[] = {"versions", "ecosystem"};
-const char* const PAIRS_PARAMS[] = {"pairs", "ecosystem"};
+Param VERSIONS_PARAMS[] = {{"versions"}, {"ecosystem"}};
+Param PAIRS_PARAMS[] = {{"pairs"}, {"ecosystem"}};
 const ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
 const ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
 const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};

@@ -8,7 +8,7 @@
 namespace tambry {
 namespace {
 
-const char* const PAIR_PARAMS[] = {"a", "b", "ecosystem"};
+Param PAIR_PARAMS[] = {{"a"}, {"b"}, {"ecosystem"}};
 
 constexpr ParamSpec pair_spec(const char* name) { return {name, nullptr, PAIR_PARAMS, 3, 2}; }
 

@@ -77,7 +77,7 @@ PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ec
     return make_version(text, ecosystem);
 }
 
-const char* const NEW_PARAMS[] = {"version", "ecosystem"};
+Param NEW_PARAMS[] = {{"version"}, {"ecosystem"}};
 const ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
 
 PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
@@ -253,7 +253,7 @@ PyObject* sort_key_method(PyObject* self, PyObject*) {
     return key.release();
 }
 
-const char* const COMPARE_PARAMS[] = {"other", "ecosystem"};
+Param COMPARE_PARAMS[] = {{"other"}, {"ecosystem"}};
 const ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
 
 PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -342,7 +342,7 @@ PyType_Spec SPEC = {
     SLOTS,
 };
 
-const char* const VERSION_PARAMS[] = {"s", "ecosystem"};
+Param VERSION_PARAMS[] = {{"s"}, {"ecosystem"}};
 const ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
