@@ -124,14 +124,6 @@ bool bind_tuple_dict(const ParamSpec& spec, PyObject* args, PyObject* kwargs, Py
     return missing_required(spec, slots);
 }
 
-bool utf8_of_str(PyObject* str, std::string_view& out) {
-    Py_ssize_t size = 0;
-    const char* data = PyUnicode_AsUTF8AndSize(str, &size);
-    if (!data) return false;
-    out = {data, static_cast<std::size_t>(size)};
-    return true;
-}
-
 bool convert_text(const char* parameter, PyObject* obj, std::string_view& out) {
     if (PyUnicode_Check(obj)) {
         if (utf8_of_str(obj, out)) return true;

@@ -35,7 +35,18 @@ bool bind_tuple_dict(const ParamSpec& spec, PyObject* args, PyObject* kwargs, Py
 
 // The UTF-8 text of a str (or subclass), without copying; false with the
 // interpreter's encoding error set when it has none (lone surrogates).
-bool utf8_of_str(PyObject* str, std::string_view& out);
+inline bool utf8_of_str(PyObject* str, std::string_view& out) {
+    // An ASCII str is its own UTF-8: read it in place, which is nearly every version.
+    if (PyUnicode_IS_COMPACT_ASCII(str)) {
+        out = {static_cast<const char*>(PyUnicode_DATA(str)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(str))};
+        return true;
+    }
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(str, &size);
+    if (!data) return false;
+    out = {data, static_cast<std::size_t>(size)};
+    return true;
+}
 
 // Conversions of bound arguments. On failure the exception is set (an exact
 // TypeError prefixed with "argument '<parameter>': ") and false returned.
