@@ -15,10 +15,7 @@
 namespace tambry {
 namespace {
 
-struct NameEntry {
-    std::string_view name;
-    Ecosystem::Value value;
-};
+using NameEntry = EcosystemName;
 
 // The forty accepted names, shortest first, so that a lookup only visits the
 // names of its own length.
@@ -172,6 +169,8 @@ Result<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
     }
     return rejection(name);
 }
+
+std::span<const EcosystemName> accepted_ecosystem_names() { return ACCEPTED_NAMES; }
 
 std::string_view Ecosystem::name() const { return CANONICAL_NAMES[value_]; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,15 @@ private:
 };
 
 static_assert(sizeof(Ecosystem) == 1);
+
+// One accepted name (lowercase) and the ecosystem it names.
+struct EcosystemName {
+    std::string_view name;
+    Ecosystem::Value value;
+};
+
+// The forty accepted names, shortest first.
+std::span<const EcosystemName> accepted_ecosystem_names();
 
 // True for exactly four bytes that read "auto" once A-Z are lowered.
 bool means_auto(std::string_view name);

@@ -2,6 +2,7 @@
 
 #include "autodetect.hpp"
 #include "binder.hpp"
+#include "ecosystem_names.hpp"
 #include "errors.hpp"
 #include "version_object.hpp"
 
@@ -17,11 +18,13 @@ PyObject* ordering_to_int(Ordering o) {
 bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out) {
     if (!obj) return true;
     out.given = true;
+    out.object = obj;
     return convert_text("ecosystem", obj, out.name);
 }
 
-bool ecosystem_from_name(std::string_view name, Ecosystem& out) {
-    auto found = Ecosystem::from_str(name);
+bool ecosystem_from_name(const EcosystemArg& arg, Ecosystem& out) {
+    if (find_listed_name(arg.object, arg.name, out)) return true;
+    auto found = Ecosystem::from_str(arg.name);
     if (!found.ok()) {
         raise_value_error(found.error());
         return false;
@@ -35,7 +38,7 @@ bool named_ecosystem(const EcosystemArg& arg, Ecosystem fallback, Ecosystem& out
         out = fallback;
         return true;
     }
-    return ecosystem_from_name(arg.name, out);
+    return ecosystem_from_name(arg, out);
 }
 
 namespace {

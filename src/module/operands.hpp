@@ -16,6 +16,7 @@ namespace tambry {
 // The `ecosystem` argument of a call: left out, or the text that was given.
 struct EcosystemArg {
     bool given = false;
+    PyObject* object = nullptr;  // borrowed from the call's arguments
     std::string_view name;
 
     bool is_auto() const { return given && means_auto(name); }
@@ -25,7 +26,7 @@ struct EcosystemArg {
 bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out);
 
 // A name or alias (not "auto") to an Ecosystem; ValueError when unrecognised.
-bool ecosystem_from_name(std::string_view name, Ecosystem& out);
+bool ecosystem_from_name(const EcosystemArg& arg, Ecosystem& out);
 
 // The named ecosystem, or the default when the argument was left out.
 bool named_ecosystem(const EcosystemArg& arg, Ecosystem fallback, Ecosystem& out);

@@ -71,7 +71,7 @@ PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ec
     Ecosystem ecosystem;
     if (!arg.given || arg.is_auto()) {
         ecosystem = autodetect_ecosystem(text);
-    } else if (!ecosystem_from_name(arg.name, ecosystem)) {
+    } else if (!ecosystem_from_name(arg, ecosystem)) {
         return nullptr;
     }
     return make_version(text, ecosystem);
