@@ -59,8 +59,13 @@ std::optional<std::string> admission_failure(const AdmissionRules& rules, std::s
 
 }  // namespace
 
+std::optional<std::string> GenericFamilyStrategy::rejection(std::string_view text) const {
+    if (rules_.check == Check::None) return std::nullopt;
+    return admission_failure(rules_, text);
+}
+
 ParseOutcome GenericFamilyStrategy::parse(std::string_view text) const {
-    if (auto message = admission_failure(rules_, text)) return Failure{std::move(*message)};
+    if (auto message = rejection(text)) return Failure{std::move(*message)};
     ParseOutcome outcome(std::in_place);
     parse_generic_into(text, std::get<ParsedRepr::Generic>(outcome.value().value));
     return outcome;
@@ -74,10 +79,8 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
 }
 
 Result<Ordering, std::string> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    if (rules_.check != Check::None) {
-        if (auto message = admission_failure(rules_, a)) return Failure{std::move(*message)};
-        if (auto message = admission_failure(rules_, b)) return Failure{std::move(*message)};
-    }
+    if (auto message = rejection(a)) return Failure{std::move(*message)};
+    if (auto message = rejection(b)) return Failure{std::move(*message)};
     const GenericLayout left = locate_generic_parts(a);
     const GenericLayout right = locate_generic_parts(b);
     if (left.epoch != right.epoch) return order_of(left.epoch, right.epoch);

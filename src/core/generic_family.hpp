@@ -4,6 +4,8 @@
 // admission rules, so one body serves all eight and each type carries its rules.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "version_strategy.hpp"
@@ -29,6 +31,10 @@ public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
     Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+
+    // The message that rejects `text`, or nothing when the scheme admits it (and
+    // parse would then give parse_generic of it).
+    std::optional<std::string> rejection(std::string_view text) const;
 
 protected:
     constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}

@@ -105,6 +105,8 @@ void parse_generic_into(std::string_view input, ParsedVersion& out) {
 }
 
 void scan_generic(std::string_view input, GenericScan& out) {
+    out.lowered_main.clear();
+    out.segs.clear();
     out.layout = locate_generic_parts(input);
     Flags flags;
     lower_and_scan(out.layout.main, out.lowered_main, out.segs, flags);

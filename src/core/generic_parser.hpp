@@ -101,6 +101,7 @@ struct GenericScan {
     GenericView view() const { return {layout.epoch, segs.span(), lowered_main.data()}; }
 };
 
+// Fills `out` afresh, so that one GenericScan can serve many texts in turn.
 void scan_generic(std::string_view input, GenericScan& out);
 
 }  // namespace tambry

@@ -8,6 +8,8 @@
 #include "errors.hpp"
 #include "functions.hpp"
 #include "operands.hpp"
+#include "generic_family.hpp"
+#include "generic_parser.hpp"
 #include "packed_version.hpp"
 #include "stable_merge_sort.hpp"
 #include "version_object.hpp"
@@ -43,25 +45,12 @@ struct ParsedElements {
     bool failed = false;  // a comparison broke an internal invariant
 
     bool parse_all() {
-        ParsedRepr scratch;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            PyObject* obj = items[i].get();
-            if (ecosystem == Ecosystem::Generic && is_version(obj)) {
-                const PyVersion* version = as_version(obj);
-                packed.push_back({version->packed(), 0, version->packed_size});
-                continue;
-            }
-            if (!extract_parsed_for_ecosystem(obj, ecosystem, scratch)) return false;
-            if (const auto* generic = std::get_if<ParsedRepr::Generic>(&scratch.value)) {
-                add_to_arena(generic->view());
-            } else {
-                parsed.push_back(std::move(scratch));
-            }
+        if (const auto* family = dynamic_cast<const GenericFamilyStrategy*>(&strategy_for(ecosystem))) {
+            return pack_all(*family);
         }
-        records.reserve(packed.size());
-        for (std::size_t i = 0; i < packed.size(); ++i) {
-            const Packed& entry = packed[i];
-            records.push_back(PackedRecord::of(entry.data ? entry.data : arena.data() + entry.offset, entry.size, i));
+        parsed.resize(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!extract_parsed_for_ecosystem(items[i].get(), ecosystem, parsed[i])) return false;
         }
         return true;
     }
@@ -78,6 +67,34 @@ struct ParsedElements {
     }
 
 private:
+    // Under a scheme that orders generically: each text admitted, scanned and
+    // packed, or a Version's own packed parse under the generic scheme.
+    bool pack_all(const GenericFamilyStrategy& family) {
+        GenericScan scan;
+        for (const PyRef& item : items) {
+            PyObject* obj = item.get();
+            if (ecosystem == Ecosystem::Generic && is_version(obj)) {
+                const PyVersion* version = as_version(obj);
+                packed.push_back({version->packed(), 0, version->packed_size});
+                continue;
+            }
+            std::string_view text;
+            if (!operand_text_for_parsing(obj, text)) return false;
+            if (auto message = family.rejection(text)) {
+                raise_value_error(*message);
+                return false;
+            }
+            scan_generic(text, scan);
+            add_to_arena(scan.view());
+        }
+        records.reserve(packed.size());
+        for (std::size_t i = 0; i < packed.size(); ++i) {
+            const Packed& entry = packed[i];
+            records.push_back(PackedRecord::of(entry.data ? entry.data : arena.data() + entry.offset, entry.size, i));
+        }
+        return true;
+    }
+
     void add_to_arena(const GenericView& view) {
         const std::size_t offset = arena.size();
         const std::size_t size = packed_size(view);

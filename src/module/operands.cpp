@@ -71,6 +71,14 @@ bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out)
     return true;
 }
 
+bool operand_text_for_parsing(PyObject* obj, std::string_view& out) {
+    if (is_version(obj)) {
+        out = as_version(obj)->raw();
+        return true;
+    }
+    return operand_text(obj, out) || expected_version_or_str();
+}
+
 bool parse_text_for_ecosystem(std::string_view text, Ecosystem ecosystem, ParsedRepr& out) {
     ParseOutcome outcome = strategy_for(ecosystem).parse(text);
     if (!outcome.ok()) {

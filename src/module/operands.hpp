@@ -39,6 +39,10 @@ bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out)
 // gives its stored parse; otherwise its raw text is parsed again.
 bool extract_parsed_for_ecosystem(PyObject* obj, Ecosystem ecosystem, ParsedRepr& out);
 
+// The text an operand stands for under a scheme that must read it: a str's own,
+// or a Version's raw text; TypeError "expected Version or str" for anything else.
+bool operand_text_for_parsing(PyObject* obj, std::string_view& out);
+
 // Parses a text with the ecosystem's strategy, raising the strategy's message.
 bool parse_text_for_ecosystem(std::string_view text, Ecosystem ecosystem, ParsedRepr& out);
 
