@@ -238,6 +238,31 @@ def test_execution_refuses_a_non_list_all():
     ) == ["'tuple' object is not an instance of 'list'"]
 
 
+def test_objects_and_functions_outlive_a_reimport():
+    # The old module is dropped and collected before the new one is made; what was
+    # made by either works with the other, since both share the one Version type.
+    assert run_python(
+        "import sys, gc, importlib, tambry\n"
+        "old_version, old_compare = tambry.Version('1.0'), tambry.compare\n"
+        "del sys.modules['tambry'], tambry\n"
+        "gc.collect()\n"
+        "new = importlib.import_module('tambry')\n"
+        "v = new.Version('2.0')\n"
+        "print(new.compare(old_version, '1.0.0'), old_compare(v, old_version), type(old_version) is new.Version,\n"
+        "      new.max_version([old_version, v]) is v, old_version < v, hash(old_version) == hash(new.Version('1')))\n"
+    ) == ["0 1 True True True True"]
+
+
+def test_a_second_interpreter_is_refused_and_the_first_goes_on():
+    pytest.importorskip("_testcapi")
+    assert run_python(
+        "import _testcapi, tambry\n"
+        "code = 'try:\\n import tambry\\nexcept ImportError as e:\\n print(e)'\n"
+        "print(_testcapi.run_in_subinterp(code), flush=True)\n"
+        "print(tambry.compare(tambry.Version('1.0'), '1.0.0'))\n"
+    ) == ["tambry cannot be imported in more than one interpreter of a process", "0", "0"]
+
+
 @pytest.mark.parametrize("text", ["1.0\x00rc1", "\x00", "1" * 100, "9" * 1_000_000, "é" * 100_000])
 @pytest.mark.parametrize("ecosystem", ["generic", "semver", "debian", "rpm", "pep440", "auto"])
 def test_hostile_text_gives_a_result_or_a_value_error(text, ecosystem):
