@@ -100,12 +100,6 @@ constexpr unsigned char WORD_END = 0xFF;
 
 }  // namespace
 
-std::uint64_t siphash13_zero_key(std::span<const unsigned char> data) {
-    SipHasher13 hasher;
-    for (unsigned char byte : data) hasher.write_byte(byte);
-    return hasher.finish();
-}
-
 std::int64_t hash_generic(const GenericView& v) {
     SipHasher13 hasher;
     hasher.write_u64_le(v.epoch);

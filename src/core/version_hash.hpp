@@ -4,14 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 #include "version_model.hpp"
 
 namespace tambry {
-
-// SipHash-1-3 of `data` under the all-zero 128-bit key.
-std::uint64_t siphash13_zero_key(std::span<const unsigned char> data);
 
 // The hash of a generic version: SipHash-1-3 over the epoch and the significant
 // segments, with -1 (reserved by the interpreter) mapped to -2. Words of one
