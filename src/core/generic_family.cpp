@@ -81,10 +81,11 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
 Result<Ordering, std::string> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
     if (auto message = rejection(a)) return Failure{std::move(*message)};
     if (auto message = rejection(b)) return Failure{std::move(*message)};
-    const GenericLayout left = locate_generic_parts(a);
-    const GenericLayout right = locate_generic_parts(b);
-    if (left.epoch != right.epoch) return order_of(left.epoch, right.epoch);
-    return cmp_segment_streams(TextCursor(left.main), TextCursor(right.main));
+    std::uint64_t left_epoch, right_epoch;
+    const std::string_view left = strip_generic_prefix(a, left_epoch);
+    const std::string_view right = strip_generic_prefix(b, right_epoch);
+    if (left_epoch != right_epoch) return order_of(left_epoch, right_epoch);
+    return cmp_segment_streams(TextCursor(left), TextCursor(right));
 }
 
 GenericStrategy::GenericStrategy()

@@ -67,11 +67,16 @@ bool TextCursor::rest_all_zero() const {
     return true;
 }
 
-GenericLayout locate_generic_parts(std::string_view input) {
-    GenericLayout layout;
+std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch) {
     std::string_view rest = trim_white_space(input);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
-    layout.epoch = take_epoch(rest);
+    epoch = take_epoch(rest);
+    return rest;
+}
+
+GenericLayout locate_generic_parts(std::string_view input) {
+    GenericLayout layout;
+    const std::string_view rest = strip_generic_prefix(input, layout.epoch);
     std::size_t plus = 0;
     while (plus < rest.size() && rest[plus] != '+') ++plus;
     layout.main = rest.substr(0, plus);

@@ -29,9 +29,14 @@ struct GenericLayout {
 
 GenericLayout locate_generic_parts(std::string_view input);
 
+// The text with its blanks, "v" prefix and epoch taken off, build suffix still on:
+// enough for a TextCursor, which stops at the "+".
+std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch);
+
 // Reads the segments of a main part one at a time: a run of digits is a number
 // (saturating at 2^64 - 1), a run of letters or a "~" or "^" is a word, and every
-// other byte separates. Words keep the case of the text they are read from.
+// other byte separates. Words keep the case of the text they are read from. A
+// "+" ends the main part, so a text may be given with its build suffix still on.
 class TextCursor {
 public:
     explicit TextCursor(std::string_view main) : p_(main.data()), end_(main.data() + main.size()) {}
@@ -55,6 +60,10 @@ public:
                 out.is_num = false;
                 out.text = {p_++, 1};
                 return true;
+            }
+            if (c == '+') {
+                end_ = p_;
+                break;
             }
             ++p_;
         }

@@ -124,12 +124,9 @@ bool bind_tuple_dict(const ParamSpec& spec, PyObject* args, PyObject* kwargs, Py
     return missing_required(spec, slots);
 }
 
-bool convert_text(const char* parameter, PyObject* obj, std::string_view& out) {
-    if (PyUnicode_Check(obj)) {
-        if (utf8_of_str(obj, out)) return true;
-    } else {
-        raise_not_an_instance(obj, "str");
-    }
+// A str without a UTF-8 form has its encoding error set already.
+bool convert_text_failed(const char* parameter, PyObject* obj) {
+    if (!PyUnicode_Check(obj)) raise_not_an_instance(obj, "str");
     prefix_conversion_error(parameter);
     return false;
 }

@@ -50,7 +50,11 @@ inline bool utf8_of_str(PyObject* str, std::string_view& out) {
 
 // Conversions of bound arguments. On failure the exception is set (an exact
 // TypeError prefixed with "argument '<parameter>': ") and false returned.
-bool convert_text(const char* parameter, PyObject* obj, std::string_view& out);
+bool convert_text_failed(const char* parameter, PyObject* obj);
+inline bool convert_text(const char* parameter, PyObject* obj, std::string_view& out) {
+    if (PyUnicode_Check(obj) && utf8_of_str(obj, out)) return true;
+    return convert_text_failed(parameter, obj);
+}
 bool convert_sequence(const char* parameter, PyObject* obj, std::vector<PyRef>& out);
 bool convert_pairs(const char* parameter, PyObject* obj, std::vector<std::pair<PyRef, PyRef>>& out);
 bool convert_index(const char* parameter, PyObject* obj, long long& out);
