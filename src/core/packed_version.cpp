@@ -52,12 +52,16 @@ Ordering cmp_packed(const unsigned char* a, std::size_t a_size, const unsigned c
     return cmp_segment_streams(left, right);
 }
 
-PackedRecord PackedRecord::of(const unsigned char* data, std::size_t size, std::size_t index) {
-    PackedRecord record{data, size, index, 0, {0, 0, 0}, 0};
+PackedRecord PackedRecord::of(const unsigned char* data, std::size_t size, std::uint32_t index) {
+    PackedRecord record{data, size, 0, {0, 0, 0}, index, 0, {0, 0, 0}};
     PackedCursor cursor(data, size);
     record.epoch = cursor.epoch();
     SegRef seg;
-    while (record.lead_count < LEAD && cursor.next(seg) && seg.is_num) record.lead[record.lead_count++] = seg.num;
+    while (record.lead_count < LEAD && cursor.next(seg) && seg.is_num) {
+        record.lead[record.lead_count] = seg.num;
+        // An epoch and three numbers take at most 36 bytes, so the offset fits.
+        record.lead_end[record.lead_count++] = static_cast<std::uint8_t>(cursor.offset_from(data));
+    }
     return record;
 }
 

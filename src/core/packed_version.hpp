@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "generic_ordering.hpp"
 #include "small_vec.hpp"
@@ -23,7 +24,14 @@ void pack_segments(const GenericView& parsed, unsigned char* out);
 class PackedCursor {
 public:
     PackedCursor(const unsigned char* stream, std::size_t size);
+    // A cursor that reads on from `offset` bytes into the stream, past the epoch.
+    static PackedCursor resume(const unsigned char* stream, std::size_t size, std::size_t offset) {
+        PackedCursor cursor(stream + offset, stream + size);
+        return cursor;
+    }
     std::uint64_t epoch() const { return epoch_; }
+    // How far into the stream the cursor has read.
+    std::size_t offset_from(const unsigned char* stream) const { return static_cast<std::size_t>(p_ - stream); }
 
     bool next(SegRef& out) {
         if (p_ == end_) return false;
@@ -52,6 +60,8 @@ public:
     static constexpr unsigned char WORD_TAG = 0xFF;
 
 private:
+    PackedCursor(const unsigned char* at, const unsigned char* end) : p_(at), end_(end) {}
+
     std::uint64_t read_number(unsigned width) {
         std::uint64_t value = 0;
         for (unsigned i = 0; i < width; ++i) value |= static_cast<std::uint64_t>(*p_++) << (8 * i);
@@ -83,12 +93,13 @@ struct PackedRecord {
 
     const unsigned char* data;
     std::size_t size;
-    std::size_t index;  // the element's place in the caller's sequence
     std::uint64_t epoch;
     std::uint64_t lead[LEAD];
-    std::size_t lead_count;  // how many leading segments are numbers, at most LEAD
+    std::uint32_t index;        // the element's place in the caller's sequence
+    std::uint8_t lead_count;    // how many leading segments are numbers, at most LEAD
+    std::uint8_t lead_end[LEAD];  // where in the stream each of them ends
 
-    static PackedRecord of(const unsigned char* data, std::size_t size, std::size_t index);
+    static PackedRecord of(const unsigned char* data, std::size_t size, std::uint32_t index);
 };
 
 inline Ordering cmp_packed_records(const PackedRecord& a, const PackedRecord& b) {
@@ -97,7 +108,12 @@ inline Ordering cmp_packed_records(const PackedRecord& a, const PackedRecord& b)
     for (std::size_t i = 0; i < shared; ++i) {
         if (a.lead[i] != b.lead[i]) return order_of(a.lead[i], b.lead[i]);
     }
-    return cmp_packed(a.data, a.size, b.data, b.size);
+    // Real lists repeat versions; identical streams are equal without a walk.
+    if (a.size == b.size && std::memcmp(a.data, b.data, a.size) == 0) return Ordering::Equal;
+    if (shared == 0) return cmp_packed(a.data, a.size, b.data, b.size);
+    // The walk would have passed the shared leading numbers as equal: go on after them.
+    return cmp_segment_streams(PackedCursor::resume(a.data, a.size, a.lead_end[shared - 1]),
+                               PackedCursor::resume(b.data, b.size, b.lead_end[shared - 1]));
 }
 
 // The segments of a packed stream; its words point into the stream itself.

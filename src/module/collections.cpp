@@ -30,24 +30,16 @@ const ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2,
 // arena (a Version under the generic scheme lends its own), so that sorting
 // walks compact memory; the other schemes keep their parsed values.
 struct ParsedElements {
-    struct Packed {
-        const unsigned char* data;  // null while the bytes sit at `offset` in the arena
-        std::size_t offset;
-        std::size_t size;
-    };
-
     Ecosystem ecosystem;
     std::vector<PyRef> items;
     std::vector<ParsedRepr> parsed;
-    std::vector<Packed> packed;
     std::vector<unsigned char> arena;
     std::vector<PackedRecord> records;
     bool failed = false;  // a comparison broke an internal invariant
 
     bool parse_all() {
-        if (const auto* family = dynamic_cast<const GenericFamilyStrategy*>(&strategy_for(ecosystem))) {
-            return pack_all(*family);
-        }
+        const auto* family = dynamic_cast<const GenericFamilyStrategy*>(&strategy_for(ecosystem));
+        if (family && items.size() <= UINT32_MAX) return pack_all(*family);
         parsed.resize(items.size());
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (!extract_parsed_for_ecosystem(items[i].get(), ecosystem, parsed[i])) return false;
@@ -71,11 +63,15 @@ private:
     // packed, or a Version's own packed parse under the generic scheme.
     bool pack_all(const GenericFamilyStrategy& family) {
         GenericScan scan;
-        for (const PyRef& item : items) {
-            PyObject* obj = item.get();
+        std::vector<std::size_t> arena_offsets(items.size());
+        records.reserve(items.size());
+        arena.reserve(items.size() * 16);
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            PyObject* obj = items[i].get();
+            const auto index = static_cast<std::uint32_t>(i);
             if (ecosystem == Ecosystem::Generic && is_version(obj)) {
                 const PyVersion* version = as_version(obj);
-                packed.push_back({version->packed(), 0, version->packed_size});
+                records.push_back(PackedRecord::of(version->packed(), version->packed_size, index));
                 continue;
             }
             std::string_view text;
@@ -85,22 +81,19 @@ private:
                 return false;
             }
             scan_generic(text, scan);
-            add_to_arena(scan.view());
+            const GenericView view = scan.view();
+            const std::size_t size = packed_size(view);
+            arena_offsets[i] = arena.size();
+            arena.resize(arena.size() + size);
+            unsigned char* bytes = arena.data() + arena_offsets[i];
+            pack_segments(view, bytes);
+            records.push_back(PackedRecord::of(bytes, size, index));
+            records.back().data = nullptr;  // the arena may still move: placed below
         }
-        records.reserve(packed.size());
-        for (std::size_t i = 0; i < packed.size(); ++i) {
-            const Packed& entry = packed[i];
-            records.push_back(PackedRecord::of(entry.data ? entry.data : arena.data() + entry.offset, entry.size, i));
+        for (PackedRecord& record : records) {
+            if (!record.data) record.data = arena.data() + arena_offsets[record.index];
         }
         return true;
-    }
-
-    void add_to_arena(const GenericView& view) {
-        const std::size_t offset = arena.size();
-        const std::size_t size = packed_size(view);
-        arena.resize(offset + size);
-        pack_segments(view, arena.data() + offset);
-        packed.push_back({nullptr, offset, size});
     }
 };
 

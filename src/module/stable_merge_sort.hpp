@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tambry {
@@ -28,43 +30,49 @@ void insertion_sort(T* items, std::size_t n, Less& less) {
     }
 }
 
-// Merges items[0, mid) and items[mid, n) through `buffer`, taking from the left run on
-// ties so that equal items keep their order.
+// Merges the runs left[0, left_size) and right[0, right_size) into `out`, taking from
+// the left run on ties so that equal items keep their order. Every index is
+// bounded by the run lengths alone.
 template <class T, class Less>
-void merge(T* items, std::size_t mid, std::size_t n, T* buffer, Less& less) {
-    for (std::size_t i = 0; i < mid; ++i) buffer[i] = items[i];
-    std::size_t left = 0, right = mid, out = 0;
-    while (left < mid && right < n) {
-        if (less(items[right], buffer[left])) {
-            items[out++] = items[right++];
+void merge_into(const T* left, std::size_t left_size, const T* right, std::size_t right_size, T* out,
+                Less& less) {
+    std::size_t i = 0, j = 0;
+    while (i < left_size && j < right_size) {
+        if (less(right[j], left[i])) {
+            *out++ = right[j++];
         } else {
-            items[out++] = buffer[left++];
+            *out++ = left[i++];
         }
     }
-    while (left < mid) items[out++] = buffer[left++];
-    // Whatever is left of the right run is already in place.
-}
-
-template <class T, class Less>
-void merge_sort(T* items, std::size_t n, T* buffer, Less& less) {
-    if (n <= INSERTION_RUN) {
-        insertion_sort(items, n, less);
-        return;
-    }
-    const std::size_t mid = n / 2;
-    merge_sort(items, mid, buffer, less);
-    merge_sort(items + mid, n - mid, buffer, less);
-    if (!less(items[mid], items[mid - 1])) return;  // already in order
-    merge(items, mid, n, buffer, less);
+    while (i < left_size) *out++ = left[i++];
+    while (j < right_size) *out++ = right[j++];
 }
 
 }  // namespace detail
 
+// Bottom-up: short runs sorted in place, then merged pairwise, the passes going back
+// and forth between the items and one buffer, so that each pass moves every item once.
 template <class T, class Less>
 void stable_merge_sort(std::vector<T>& items, Less less) {
-    if (items.size() < 2) return;
-    std::vector<T> buffer(items.size() / 2 + 1);
-    detail::merge_sort(items.data(), items.size(), buffer.data(), less);
+    const std::size_t n = items.size();
+    if (n < 2) return;
+    for (std::size_t start = 0; start < n; start += detail::INSERTION_RUN) {
+        const std::size_t length = n - start < detail::INSERTION_RUN ? n - start : detail::INSERTION_RUN;
+        detail::insertion_sort(items.data() + start, length, less);
+    }
+    if (n <= detail::INSERTION_RUN) return;
+    std::vector<T> buffer(n);
+    T* from = items.data();
+    T* to = buffer.data();
+    for (std::size_t width = detail::INSERTION_RUN; width < n; width *= 2) {
+        for (std::size_t low = 0; low < n; low += 2 * width) {
+            const std::size_t mid = n - low < width ? n : low + width;
+            const std::size_t high = n - mid < width ? n : mid + width;
+            detail::merge_into(from + low, mid - low, from + mid, high - mid, to + low, less);
+        }
+        std::swap(from, to);
+    }
+    if (from != items.data()) std::copy(from, from + n, items.data());
 }
 
 }  // namespace tambry
