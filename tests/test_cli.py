@@ -13,14 +13,11 @@ from pathlib import Path
 import pytest
 
 import tambry
+from helpers import ECOSYSTEM_LIST
 
 ROOT = Path(__file__).resolve().parent.parent
 EXAMPLES = ROOT / "examples" / "versions.txt"
 
-ECOSYSTEM_LIST = (
-    "generic, semver, pep440, debian, rpm, ruby, maven, go, npm, nuget, "
-    "composer, crates, hex, swift, calver, alpine, docker"
-)
 
 
 def unsupported(name):

@@ -8,6 +8,7 @@ import tracemalloc
 import pytest
 
 import tambry
+from helpers import UNDER_ASAN
 from tambry import Version, batch_compare, max_version, min_version, sort_versions
 
 CALLS = 100_000
@@ -20,14 +21,6 @@ RSS_TOLERANCE = 1024 * 1024
 PAGE_SIZE = os.sysconf("SC_PAGE_SIZE")
 
 
-def _under_address_sanitizer():
-    with open("/proc/self/maps") as f:
-        return "libasan" in f.read()
-
-
-# The sanitizer's allocator keeps freed memory in quarantine, so the resident set
-# grows under it whatever the module does; tracemalloc still measures there.
-UNDER_ASAN = _under_address_sanitizer()
 
 
 def rss_bytes():

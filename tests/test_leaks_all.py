@@ -18,6 +18,7 @@ import tracemalloc
 import pytest
 
 import tambry
+from helpers import UNDER_ASAN
 from tambry import Version
 
 CALLS = 100_000
@@ -29,14 +30,6 @@ RSS_TOLERANCE = 1024 * 1024
 PAGE_SIZE = os.sysconf("SC_PAGE_SIZE")
 
 
-def _under_address_sanitizer():
-    with open("/proc/self/maps") as f:
-        return "libasan" in f.read()
-
-
-# The sanitizer's allocator keeps freed memory in quarantine and answers for the C
-# heap itself, so only tracemalloc and the reference counts mean anything there.
-UNDER_ASAN = _under_address_sanitizer()
 
 
 class MallInfo2(ctypes.Structure):

@@ -12,37 +12,11 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 import tambry
+from helpers import ECOSYSTEM_LIST, raises_exactly, unsupported
 from tambry import Version, version
 
 U64_MAX = 18446744073709551615
 
-ECOSYSTEM_LIST = (
-    "generic, semver, pep440, debian, rpm, ruby, maven, go, npm, nuget, "
-    "composer, crates, hex, swift, calver, alpine, docker"
-)
-
-
-def unsupported(name):
-    return f"unsupported ecosystem '{name}'; expected one of: {ECOSYSTEM_LIST}"
-
-
-def raises_exactly(exc_type, message):
-    """pytest.raises pinned to one exception type and one whole message."""
-    ctx = pytest.raises(exc_type)
-
-    class _Check:
-        def __enter__(self):
-            self.info = ctx.__enter__()
-            return self.info
-
-        def __exit__(self, *exc):
-            handled = ctx.__exit__(*exc)
-            if handled:
-                assert type(self.info.value) is exc_type
-                assert str(self.info.value) == message
-            return handled
-
-    return _Check()
 
 
 # ---------------------------------------------------------------------------
