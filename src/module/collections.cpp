@@ -167,7 +167,9 @@ PyObject* sort_versions_function(PyObject*, PyObject* const* args, Py_ssize_t na
         PyRef result(PyList_New(static_cast<Py_ssize_t>(order.size())));
         if (!result) return nullptr;
         for (std::size_t i = 0; i < order.size(); ++i) {
-            PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), Py_NewRef(elements.items[order[i]].get()));
+            // The list takes over the reference held since conversion: no count is
+            // touched again, which in sorted order would be a walk all over memory.
+            PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), elements.items[order[i]].release());
         }
         return result.release();
     });
