@@ -1,0 +1,20 @@
+// Placeholder until the cargo scheme lands: it accepts nothing.
+#include "native/native_scheme.hpp"
+
+namespace tambry::native {
+namespace {
+
+class CargoScheme final : public NativeScheme {
+public:
+    bool is_valid(std::string_view) const override { return false; }
+    std::optional<Ordering> compare(std::string_view, std::string_view) const override { return std::nullopt; }
+    bool append_key(std::string_view, KeyBuffer&) const override { return false; }
+};
+
+constinit const CargoScheme CARGO_SCHEME{};
+
+}  // namespace
+
+const NativeScheme& cargo_scheme() { return CARGO_SCHEME; }
+
+}  // namespace tambry::native

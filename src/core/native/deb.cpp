@@ -1,0 +1,20 @@
+// Placeholder until the deb scheme lands: it accepts nothing.
+#include "native/native_scheme.hpp"
+
+namespace tambry::native {
+namespace {
+
+class DebScheme final : public NativeScheme {
+public:
+    bool is_valid(std::string_view) const override { return false; }
+    std::optional<Ordering> compare(std::string_view, std::string_view) const override { return std::nullopt; }
+    bool append_key(std::string_view, KeyBuffer&) const override { return false; }
+};
+
+constinit const DebScheme DEB_SCHEME{};
+
+}  // namespace
+
+const NativeScheme& deb_scheme() { return DEB_SCHEME; }
+
+}  // namespace tambry::native

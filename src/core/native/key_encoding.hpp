@@ -1,0 +1,82 @@
+// Order-preserving pieces for keys: for each, the bytewise order of two encodings
+// is the order of the values they encode, and no encoding is a proper prefix of
+// another of the same kind, so pieces can follow one another in a key.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "native/native_scheme.hpp"
+#include "text.hpp"
+
+namespace tambry::native {
+
+inline void put_byte(KeyBuffer& out, unsigned char byte) { out.push_back(byte); }
+
+// Values below 0xF0 take one byte; larger ones a width byte (0xF0 + width - 1,
+// width 1 to 8) and their big-endian bytes, the shortest width that holds them.
+inline void put_u64(KeyBuffer& out, std::uint64_t value) {
+    if (value < 0xF0) {
+        out.push_back(static_cast<unsigned char>(value));
+        return;
+    }
+    unsigned width = 1;
+    while (width < 8 && (value >> (8 * width)) != 0) ++width;
+    unsigned char* p = out.append_uninitialized(width + 1);
+    p[0] = static_cast<unsigned char>(0xF0 + width - 1);
+    for (unsigned i = 0; i < width; ++i) p[1 + i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+}
+
+// A run of ASCII digits as the number it spells, of any size: leading zeros carry
+// no value. Numbers beyond 64 bits follow every 64-bit one, as the tag 0xF8, their
+// digit count and their digits.
+inline void put_digits(KeyBuffer& out, std::string_view digits) {
+    std::size_t start = 0;
+    while (start < digits.size() && digits[start] == '0') ++start;
+    digits.remove_prefix(start);
+    std::uint64_t value = 0;
+    bool fits = digits.size() <= 20;
+    for (std::size_t i = 0; fits && i < digits.size(); ++i) {
+        const auto digit = static_cast<std::uint64_t>(digits[i] - '0');
+        fits = !__builtin_mul_overflow(value, 10, &value) && !__builtin_add_overflow(value, digit, &value);
+    }
+    if (fits) {
+        put_u64(out, value);
+        return;
+    }
+    out.push_back(0xF8);
+    put_u64(out, digits.size());
+    out.append(reinterpret_cast<const unsigned char*>(digits.data()), digits.size());
+}
+
+// Bytes in their own order, a shorter text before every longer one that starts
+// with it: 0x00 and 0x01 are escaped as 01 01 and 01 02, and 0x00 ends the text.
+inline void put_text(KeyBuffer& out, std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x01) {
+            out.push_back(0x01);
+            out.push_back(static_cast<unsigned char>(byte + 1));
+        } else {
+            out.push_back(byte);
+        }
+    }
+    out.push_back(0x00);
+}
+
+// The same with A-Z lowered, for tools that compare words without case.
+inline void put_text_lowered(KeyBuffer& out, std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(to_lower(c));
+        if (byte <= 0x01) {
+            out.push_back(0x01);
+            out.push_back(static_cast<unsigned char>(byte + 1));
+        } else {
+            out.push_back(byte);
+        }
+    }
+    out.push_back(0x00);
+}
+
+}  // namespace tambry::native

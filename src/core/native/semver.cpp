@@ -1,0 +1,21 @@
+// Placeholder until the SemVer 2.0.0 scheme lands: it accepts nothing.
+#include "native/native_scheme.hpp"
+
+namespace tambry::native {
+namespace {
+
+class SemverScheme final : public NativeScheme {
+public:
+    bool is_valid(std::string_view) const override { return false; }
+    std::optional<Ordering> compare(std::string_view, std::string_view) const override { return std::nullopt; }
+    bool append_key(std::string_view, KeyBuffer&) const override { return false; }
+};
+
+constinit const SemverScheme SEMVER_SCHEME{};
+
+}  // namespace
+
+const NativeScheme& semver_scheme() { return SEMVER_SCHEME; }
+const NativeScheme& swift_scheme() { return SEMVER_SCHEME; }
+
+}  // namespace tambry::native
