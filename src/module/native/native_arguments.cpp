@@ -1,0 +1,70 @@
+// How the native entries read their arguments: ecosystem names, version operands,
+// and the InvalidVersion they raise.
+#include <string>
+
+#include "binder.hpp"
+#include "native/native_module.hpp"
+
+namespace tambry::native {
+
+bool convert_native_ecosystem(PyObject* obj, NativeEcosystem& out) {
+    std::string_view name;
+    if (!convert_text("ecosystem", obj, name)) return false;
+    if (const auto found = native_ecosystem_from_name(name)) {
+        out = *found;
+        return true;
+    }
+    std::string message = "unsupported ecosystem '";
+    message.append(name);
+    message.append("'; expected one of: ");
+    bool first = true;
+    for (std::string_view accepted : accepted_native_names()) {
+        if (!first) message.append(", ");
+        message.append(accepted);
+        first = false;
+    }
+    PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+    if (text) PyErr_SetObject(PyExc_ValueError, text.get());
+    return false;
+}
+
+bool version_text(const NativeState& state, PyObject* obj, std::string_view& out, PyRef& holder) {
+    if (PyUnicode_Check(obj)) {
+        if (utf8_of_str(obj, out)) return true;
+        PyErr_Clear();
+    } else if (Py_IS_TYPE(obj, reinterpret_cast<PyTypeObject*>(state.version_type))) {
+        // A Version's str is its raw text, made afresh: `holder` keeps it alive
+        // as long as the view is read.
+        holder = PyRef(PyObject_Str(obj));
+        if (!holder) return false;
+        if (utf8_of_str(holder.get(), out)) return true;
+        PyErr_Clear();
+    }
+    PyErr_SetString(PyExc_TypeError, "expected Version or str");
+    return false;
+}
+
+PyObject* raise_invalid_version(const NativeState& state, NativeEcosystem ecosystem, std::string_view text,
+                                Py_ssize_t index) {
+    PyRef version(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape"));
+    if (!version) return nullptr;
+    const std::string_view name = native_name(ecosystem);
+    PyRef eco(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+    if (!eco) return nullptr;
+    PyRef message(index < 0 ? PyUnicode_FromFormat("invalid %U version: '%U'", eco.get(), version.get())
+                            : PyUnicode_FromFormat("invalid %U version at index %zd: '%U'", eco.get(), index,
+                                                   version.get()));
+    if (!message) return nullptr;
+    PyRef error(PyObject_CallOneArg(state.invalid_version, message.get()));
+    if (!error) return nullptr;
+    PyRef place(index < 0 ? Py_NewRef(Py_None) : PyLong_FromSsize_t(index));
+    if (!place || PyObject_SetAttrString(error.get(), "version", version.get()) < 0 ||
+        PyObject_SetAttrString(error.get(), "ecosystem", eco.get()) < 0 ||
+        PyObject_SetAttrString(error.get(), "index", place.get()) < 0) {
+        return nullptr;
+    }
+    PyErr_SetObject(state.invalid_version, error.get());
+    return nullptr;
+}
+
+}  // namespace tambry::native
