@@ -9,6 +9,7 @@ public:
     bool is_valid(std::string_view) const override { return false; }
     std::optional<Ordering> compare(std::string_view, std::string_view) const override { return std::nullopt; }
     bool append_key(std::string_view, KeyBuffer&) const override { return false; }
+    bool is_prerelease(std::string_view) const override { return false; }
 };
 
 constinit const ComposerScheme COMPOSER_SCHEME{};

@@ -38,6 +38,10 @@ public:
     // gives Equal, wherever the tool's order is itself a total order.
     virtual bool append_key(std::string_view text, KeyBuffer& out) const = 0;
 
+    // Whether an accepted text is a pre-release in the tool's own sense, the test
+    // that ranges apply their pre-release rules by. False for a rejected text.
+    virtual bool is_prerelease(std::string_view text) const = 0;
+
 protected:
     constexpr NativeScheme() = default;
     ~NativeScheme() = default;
