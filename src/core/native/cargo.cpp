@@ -30,7 +30,10 @@ std::size_t leading_zero_count(std::string_view digits) {
 
 Ordering build_identifier_order(std::string_view x, bool x_numeric, std::string_view y, bool y_numeric) {
     if (x_numeric != y_numeric) return x_numeric ? Ordering::Less : Ordering::Greater;
-    if (!x_numeric) return x.compare(y) < 0 ? Ordering::Less : (x == y ? Ordering::Equal : Ordering::Greater);
+    if (!x_numeric) {
+        const int c = x.compare(y);
+        return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
+    }
     if (Ordering o = compare_digit_runs(x, y); o != Ordering::Equal) return o;
     return order_of(x.size(), y.size());
 }

@@ -11,27 +11,20 @@ namespace {
 
 constexpr std::size_t NONE = std::string_view::npos;
 
-std::size_t number_end(std::string_view text, std::size_t pos, std::string_view& out) {
-    const std::size_t end = digits_end(text, pos);
-    out = text.substr(pos, end - pos);
-    if (out.empty() || has_leading_zero(out)) return NONE;
-    return end;
-}
-
 std::optional<SemverParts> parse_go(std::string_view text) {
     if (text.empty() || text[0] != 'v') return std::nullopt;
     SemverParts parts;
     parts.minor = "0";
     parts.patch = "0";
-    std::size_t pos = number_end(text, 1, parts.major);
+    std::size_t pos = core_number_end(text, 1, parts.major);
     if (pos == NONE) return std::nullopt;
     if (pos == text.size()) return parts;
     if (text[pos] != '.') return std::nullopt;
-    pos = number_end(text, pos + 1, parts.minor);
+    pos = core_number_end(text, pos + 1, parts.minor);
     if (pos == NONE) return std::nullopt;
     if (pos == text.size()) return parts;
     if (text[pos] != '.') return std::nullopt;
-    pos = number_end(text, pos + 1, parts.patch);
+    pos = core_number_end(text, pos + 1, parts.patch);
     if (pos == NONE || !parse_semver_suffix(text, pos, parts)) return std::nullopt;
     return parts;
 }

@@ -59,12 +59,6 @@ std::size_t js_space_at(std::string_view text, std::size_t pos) {
     }
 }
 
-std::string_view without_leading_zeros(std::string_view digits) {
-    std::size_t start = 0;
-    while (start + 1 < digits.size() && digits[start] == '0') ++start;
-    return digits.substr(start);
-}
-
 // The value of a run of digits when it is below `limit`.
 bool value_below(std::string_view digits, std::uint64_t limit) {
     digits = without_leading_zeros(digits);

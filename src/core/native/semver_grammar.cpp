@@ -16,22 +16,14 @@ Ordering byte_order(std::string_view a, std::string_view b) {
     return order_of(a.size(), b.size());
 }
 
-std::string_view without_leading_zeros(std::string_view digits) {
-    std::size_t start = 0;
-    while (start + 1 < digits.size() && digits[start] == '0') ++start;
-    return digits.substr(start);
-}
+}  // namespace
 
-// One number of a version core from `pos`, without leading zeros; returns where it
-// ends, or npos.
 std::size_t core_number_end(std::string_view text, std::size_t pos, std::string_view& out) {
     const std::size_t end = digits_end(text, pos);
     out = text.substr(pos, end - pos);
     if (out.empty() || has_leading_zero(out)) return NONE;
     return end;
 }
-
-}  // namespace
 
 std::optional<std::uint64_t> digits_u64(std::string_view digits) {
     std::uint64_t value = 0;
@@ -90,7 +82,11 @@ Ordering compare_digit_runs(std::string_view a, std::string_view b) {
     if (a.size() > 1 && a[0] == '0') a = without_leading_zeros(a);
     if (b.size() > 1 && b[0] == '0') b = without_leading_zeros(b);
     if (a.size() != b.size()) return order_of(a.size(), b.size());
-    return byte_order(a, b);
+    // Most numbers are a digit or two: a loop beats a call to memcmp.
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return a[i] < b[i] ? Ordering::Less : Ordering::Greater;
+    }
+    return Ordering::Equal;
 }
 
 Ordering compare_prereleases(std::string_view a, std::string_view b) {

@@ -45,6 +45,18 @@ constexpr std::size_t digits_end(std::string_view text, std::size_t pos) {
 // A run of digits with a leading zero that carries no value ("01", not "0").
 constexpr bool has_leading_zero(std::string_view digits) { return digits.size() > 1 && digits[0] == '0'; }
 
+// A run of digits without the leading zeros that carry no value ("007" -> "7",
+// "000" -> "0").
+constexpr std::string_view without_leading_zeros(std::string_view digits) {
+    std::size_t start = 0;
+    while (start + 1 < digits.size() && digits[start] == '0') ++start;
+    return digits.substr(start);
+}
+
+// Reads a number of a version core from `pos`: ASCII digits, without a leading
+// zero. Sets `out` to it and returns where it ends, or npos.
+std::size_t core_number_end(std::string_view text, std::size_t pos, std::string_view& out);
+
 // The value of a run of digits that fits in 64 bits, or nothing.
 std::optional<std::uint64_t> digits_u64(std::string_view digits);
 
