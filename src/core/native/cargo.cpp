@@ -10,16 +10,19 @@
 #include "native/cargo.hpp"
 
 #include "native/key_encoding.hpp"
+#include "native/semver_family_scheme.hpp"
 
 namespace tambry::native {
 namespace {
 
-std::optional<SemverParts> parse_cargo(std::string_view text) {
-    auto parts = parse_semver_2(text);
-    if (!parts || !digits_u64(parts->major) || !digits_u64(parts->minor) || !digits_u64(parts->patch)) {
-        return std::nullopt;
-    }
-    return parts;
+// Without leading zeros, a number fits in 64 bits when it has fewer than 20 digits,
+// or 20 that do not pass 2^64 - 1.
+bool fits_u64(std::string_view digits) {
+    return digits.size() < 20 || (digits.size() == 20 && digits <= "18446744073709551615");
+}
+
+bool read_cargo(std::string_view text, SemverParts& out) {
+    return read_semver_2(text, out) && fits_u64(out.major) && fits_u64(out.minor) && fits_u64(out.patch);
 }
 
 std::size_t leading_zero_count(std::string_view digits) {
@@ -71,39 +74,33 @@ void put_build_identifiers(KeyBuffer& out, std::string_view build) {
     }
 }
 
-class CargoScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override { return parse_cargo(text).has_value(); }
+Ordering cargo_order(const SemverParts& a, const SemverParts& b) {
+    if (Ordering o = compare_precedence(a, b); o != Ordering::Equal) return o;
+    return build_order(a.build, b.build);
+}
 
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        const auto left = parse_cargo(a);
-        if (!left) return std::nullopt;
-        const auto right = parse_cargo(b);
-        if (!right) return std::nullopt;
-        if (Ordering o = compare_precedence(*left, *right); o != Ordering::Equal) return o;
-        return build_order(left->build, right->build);
+// After the numbers, the release mark or the pre-release closed by KEY_LIST_END,
+// then the build identifiers.
+void put_cargo_key(KeyBuffer& out, const SemverParts& parts) {
+    put_version_core(out, parts);
+    if (parts.is_prerelease()) {
+        put_prerelease_identifiers(out, parts.prerelease);
+        put_byte(out, KEY_LIST_END);
+    } else {
+        put_byte(out, KEY_RELEASE);
     }
+    put_build_identifiers(out, parts.build);
+}
 
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        const auto parts = parse_cargo(text);
-        if (!parts) return false;
-        put_version_core(out, *parts);
-        if (parts->is_prerelease()) {
-            put_prerelease_identifiers(out, parts->prerelease);
-            put_byte(out, KEY_LIST_END);
-        } else {
-            put_byte(out, KEY_RELEASE);
-        }
-        put_build_identifiers(out, parts->build);
-        return true;
-    }
-};
-
-constinit const CargoScheme CARGO_SCHEME{};
+constinit const SemverFamilyScheme<read_cargo, cargo_order, put_cargo_key> CARGO_SCHEME{};
 
 }  // namespace
 
-std::optional<SemverParts> parse_cargo_version(std::string_view text) { return parse_cargo(text); }
+std::optional<SemverParts> parse_cargo_version(std::string_view text) {
+    SemverParts parts;
+    if (!read_cargo(text, parts)) return std::nullopt;
+    return parts;
+}
 
 const NativeScheme& cargo_scheme() { return CARGO_SCHEME; }
 

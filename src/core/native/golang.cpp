@@ -6,54 +6,39 @@
 // "v1.0.0" and "v1.2.0" and equal them, but take no pre-release or build.
 #include "native/golang.hpp"
 
+#include "native/semver_family_scheme.hpp"
+
 namespace tambry::native {
 namespace {
 
 constexpr std::size_t NONE = std::string_view::npos;
 
-std::optional<SemverParts> parse_go(std::string_view text) {
-    if (text.empty() || text[0] != 'v') return std::nullopt;
-    SemverParts parts;
-    parts.minor = "0";
-    parts.patch = "0";
-    std::size_t pos = core_number_end(text, 1, parts.major);
-    if (pos == NONE) return std::nullopt;
-    if (pos == text.size()) return parts;
-    if (text[pos] != '.') return std::nullopt;
-    pos = core_number_end(text, pos + 1, parts.minor);
-    if (pos == NONE) return std::nullopt;
-    if (pos == text.size()) return parts;
-    if (text[pos] != '.') return std::nullopt;
-    pos = core_number_end(text, pos + 1, parts.patch);
-    if (pos == NONE || !parse_semver_suffix(text, pos, parts)) return std::nullopt;
-    return parts;
+bool read_go(std::string_view text, SemverParts& out) {
+    out = SemverParts{};
+    out.minor = "0";
+    out.patch = "0";
+    if (text.empty() || text[0] != 'v') return false;
+    std::size_t pos = core_number_end(text, 1, out.major);
+    if (pos == NONE) return false;
+    if (pos == text.size()) return true;
+    if (text[pos] != '.') return false;
+    pos = core_number_end(text, pos + 1, out.minor);
+    if (pos == NONE) return false;
+    if (pos == text.size()) return true;
+    if (text[pos] != '.') return false;
+    pos = core_number_end(text, pos + 1, out.patch);
+    return pos != NONE && read_semver_suffix(text, pos, out);
 }
 
-class GolangScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override { return parse_go(text).has_value(); }
-
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        const auto left = parse_go(a);
-        if (!left) return std::nullopt;
-        const auto right = parse_go(b);
-        if (!right) return std::nullopt;
-        return compare_precedence(*left, *right);
-    }
-
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        const auto parts = parse_go(text);
-        if (!parts) return false;
-        put_precedence_key(out, *parts);
-        return true;
-    }
-};
-
-constinit const GolangScheme GOLANG_SCHEME{};
+constinit const SemverFamilyScheme<read_go, compare_precedence, put_precedence_key> GOLANG_SCHEME{};
 
 }  // namespace
 
-std::optional<SemverParts> parse_golang_version(std::string_view text) { return parse_go(text); }
+std::optional<SemverParts> parse_golang_version(std::string_view text) {
+    SemverParts parts;
+    if (!read_go(text, parts)) return std::nullopt;
+    return parts;
+}
 
 const NativeScheme& golang_scheme() { return GOLANG_SCHEME; }
 

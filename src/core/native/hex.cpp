@@ -8,34 +8,20 @@
 // of [0-9A-Za-z-], numeric pre-release ones without leading zeros.
 #include "native/hex.hpp"
 
+#include "native/semver_family_scheme.hpp"
+
 namespace tambry::native {
 namespace {
 
-class HexScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override { return parse_semver_2(text).has_value(); }
-
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        const auto left = parse_semver_2(a);
-        if (!left) return std::nullopt;
-        const auto right = parse_semver_2(b);
-        if (!right) return std::nullopt;
-        return compare_precedence(*left, *right);
-    }
-
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        const auto parts = parse_semver_2(text);
-        if (!parts) return false;
-        put_precedence_key(out, *parts);
-        return true;
-    }
-};
-
-constinit const HexScheme HEX_SCHEME{};
+constinit const SemverFamilyScheme<read_semver_2, compare_precedence, put_precedence_key> HEX_SCHEME{};
 
 }  // namespace
 
-std::optional<SemverParts> parse_hex_version(std::string_view text) { return parse_semver_2(text); }
+std::optional<SemverParts> parse_hex_version(std::string_view text) {
+    SemverParts parts;
+    if (!read_semver_2(text, parts)) return std::nullopt;
+    return parts;
+}
 
 const NativeScheme& hex_scheme() { return HEX_SCHEME; }
 

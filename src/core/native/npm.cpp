@@ -27,6 +27,7 @@
 #include <cstdio>
 
 #include "native/key_encoding.hpp"
+#include "native/semver_family_scheme.hpp"
 
 namespace tambry::native {
 namespace {
@@ -48,7 +49,9 @@ std::size_t js_space_at(std::string_view text, std::size_t pos) {
         case 0xE1:  // U+1680
             return p[1] == 0x9A && p[2] == 0x80 ? 3 : 0;
         case 0xE2:  // U+2000-U+200A, U+2028, U+2029, U+202F, U+205F
-            if (p[1] == 0x80) return (p[2] <= 0x8A || p[2] == 0xA8 || p[2] == 0xA9 || p[2] == 0xAF) ? 3 : 0;
+            if (p[1] == 0x80) {
+                return ((p[2] >= 0x80 && p[2] <= 0x8A) || p[2] == 0xA8 || p[2] == 0xA9 || p[2] == 0xAF) ? 3 : 0;
+            }
             return p[1] == 0x81 && p[2] == 0x9F ? 3 : 0;
         case 0xE3:  // U+3000
             return p[1] == 0x80 && p[2] == 0x80 ? 3 : 0;
@@ -59,11 +62,14 @@ std::size_t js_space_at(std::string_view text, std::size_t pos) {
     }
 }
 
-// The value of a run of digits when it is below `limit`.
+// Whether the value of a run of digits is below `limit`, which lies between 10^15
+// and 10^16.
 bool value_below(std::string_view digits, std::uint64_t limit) {
     digits = without_leading_zeros(digits);
+    if (digits.size() < 16) return true;  // below 10^15, under either limit
     if (digits.size() > 16) return false;
-    return *digits_u64(digits) < limit;
+    std::uint64_t value = 0;
+    return read_u64(digits, value) && value < limit;
 }
 
 bool is_safe_integer(std::string_view digits) { return value_below(digits, MAX_SAFE_INTEGER + 1); }
@@ -84,12 +90,13 @@ std::size_t number_end(std::string_view text, std::size_t pos, std::string_view&
     return out.empty() ? NONE : end;
 }
 
-std::optional<SemverParts> parse_loose(std::string_view text) {
+bool read_loose(std::string_view text, SemverParts& parts) {
+    parts = SemverParts{};
     // Every byte of an accepted text is one UTF-16 unit except in the prefix, where
     // white space of two or three bytes is one unit.
     std::size_t pos = 0;
     std::size_t extra_bytes = 0;
-    while (pos < text.size()) {
+    while (pos < text.size() && !is_digit(text[pos])) {
         if (text[pos] == 'v' || text[pos] == '=') {
             ++pos;
             continue;
@@ -99,22 +106,21 @@ std::optional<SemverParts> parse_loose(std::string_view text) {
         pos += space;
         extra_bytes += space - 1;
     }
-    if (text.size() - extra_bytes > MAX_LENGTH) return std::nullopt;
+    if (text.size() - extra_bytes > MAX_LENGTH) return false;
 
-    SemverParts parts;
     pos = number_end(text, pos, parts.major);
-    if (pos == NONE || pos == text.size() || text[pos] != '.') return std::nullopt;
+    if (pos == NONE || pos == text.size() || text[pos] != '.') return false;
     pos = number_end(text, pos + 1, parts.minor);
-    if (pos == NONE || pos == text.size() || text[pos] != '.') return std::nullopt;
+    if (pos == NONE || pos == text.size() || text[pos] != '.') return false;
     pos = number_end(text, pos + 1, parts.patch);
-    if (pos == NONE) return std::nullopt;
+    if (pos == NONE) return false;
 
     std::size_t prerelease_start = NONE;
     if (pos < text.size()) {
         const char c = text[pos];
         if (c == '.') {
             // The pattern gives back the patch's last digit to start a pre-release.
-            if (parts.patch.size() < 2) return std::nullopt;
+            if (parts.patch.size() < 2) return false;
             parts.patch.remove_suffix(1);
             prerelease_start = pos - 1;
         } else if (c == '-') {
@@ -124,25 +130,22 @@ std::optional<SemverParts> parse_loose(std::string_view text) {
         } else if (is_identifier_byte(c)) {
             prerelease_start = pos;
         } else if (c != '+') {
-            return std::nullopt;
+            return false;
         }
     }
     if (prerelease_start != NONE) {
         pos = identifiers_end(text, prerelease_start, true);
-        if (pos == NONE) return std::nullopt;
+        if (pos == NONE) return false;
         parts.prerelease = text.substr(prerelease_start, pos - prerelease_start);
     }
     if (pos < text.size() && text[pos] == '+') {
         const std::size_t end = identifiers_end(text, pos + 1, true);
-        if (end == NONE) return std::nullopt;
+        if (end == NONE) return false;
         parts.build = text.substr(pos + 1, end - pos - 1);
         pos = end;
     }
-    if (pos != text.size()) return std::nullopt;
-    if (!is_safe_integer(parts.major) || !is_safe_integer(parts.minor) || !is_safe_integer(parts.patch)) {
-        return std::nullopt;
-    }
-    return parts;
+    return pos == text.size() && is_safe_integer(parts.major) && is_safe_integer(parts.minor) &&
+           is_safe_integer(parts.patch);
 }
 
 // How two numeric identifiers compare; `stop` is set when node-semver ends the
@@ -205,45 +208,33 @@ void put_numeric_identifier(KeyBuffer& out, std::string_view digits) {
     put_digits(out, std::string_view(written, static_cast<std::size_t>(length)));
 }
 
-class NpmScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override { return parse_loose(text).has_value(); }
-
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        const auto left = parse_loose(a);
-        if (!left) return std::nullopt;
-        const auto right = parse_loose(b);
-        if (!right) return std::nullopt;
-        return npm_order(*left, *right);
+void put_npm_key(KeyBuffer& out, const SemverParts& parts) {
+    put_version_core(out, parts);
+    if (!parts.is_prerelease()) {
+        put_byte(out, KEY_RELEASE);
+        return;
     }
-
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        const auto parts = parse_loose(text);
-        if (!parts) return false;
-        put_version_core(out, *parts);
-        if (!parts->is_prerelease()) {
-            put_byte(out, KEY_RELEASE);
-            return true;
+    IdentifierCursor identifiers(parts.prerelease);
+    while (!identifiers.done()) {
+        bool numeric = false;
+        const std::string_view identifier = identifiers.next(numeric);
+        if (numeric) {
+            put_numeric_identifier(out, identifier);
+        } else {
+            put_text(out, identifier);
         }
-        IdentifierCursor identifiers(parts->prerelease);
-        while (!identifiers.done()) {
-            bool numeric = false;
-            const std::string_view identifier = identifiers.next(numeric);
-            if (numeric) {
-                put_numeric_identifier(out, identifier);
-            } else {
-                put_text(out, identifier);
-            }
-        }
-        return true;
     }
-};
+}
 
-constinit const NpmScheme NPM_SCHEME{};
+constinit const SemverFamilyScheme<read_loose, npm_order, put_npm_key> NPM_SCHEME{};
 
 }  // namespace
 
-std::optional<SemverParts> parse_npm_version(std::string_view text) { return parse_loose(text); }
+std::optional<SemverParts> parse_npm_version(std::string_view text) {
+    SemverParts parts;
+    if (!read_loose(text, parts)) return std::nullopt;
+    return parts;
+}
 
 const NativeScheme& npm_scheme() { return NPM_SCHEME; }
 

@@ -15,34 +15,20 @@
 // SwiftPM here to label those against, so swift keeps to SemVer itself.
 #include "native/semver.hpp"
 
+#include "native/semver_family_scheme.hpp"
+
 namespace tambry::native {
 namespace {
 
-class SemverScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override { return parse_semver_2(text).has_value(); }
-
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        const auto left = parse_semver_2(a);
-        if (!left) return std::nullopt;
-        const auto right = parse_semver_2(b);
-        if (!right) return std::nullopt;
-        return compare_precedence(*left, *right);
-    }
-
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        const auto parts = parse_semver_2(text);
-        if (!parts) return false;
-        put_precedence_key(out, *parts);
-        return true;
-    }
-};
-
-constinit const SemverScheme SEMVER_SCHEME{};
+constinit const SemverFamilyScheme<read_semver_2, compare_precedence, put_precedence_key> SEMVER_SCHEME{};
 
 }  // namespace
 
-std::optional<SemverParts> parse_semver_version(std::string_view text) { return parse_semver_2(text); }
+std::optional<SemverParts> parse_semver_version(std::string_view text) {
+    SemverParts parts;
+    if (!read_semver_2(text, parts)) return std::nullopt;
+    return parts;
+}
 
 const NativeScheme& semver_scheme() { return SEMVER_SCHEME; }
 const NativeScheme& swift_scheme() { return SEMVER_SCHEME; }

@@ -25,17 +25,6 @@ std::size_t core_number_end(std::string_view text, std::size_t pos, std::string_
     return end;
 }
 
-std::optional<std::uint64_t> digits_u64(std::string_view digits) {
-    std::uint64_t value = 0;
-    for (const char c : digits) {
-        if (__builtin_mul_overflow(value, 10, &value) ||
-            __builtin_add_overflow(value, static_cast<std::uint64_t>(c - '0'), &value)) {
-            return std::nullopt;
-        }
-    }
-    return value;
-}
-
 std::size_t identifiers_end(std::string_view text, std::size_t pos, bool numeric_zeros) {
     for (;;) {
         const std::size_t start = pos;
@@ -51,7 +40,7 @@ std::size_t identifiers_end(std::string_view text, std::size_t pos, bool numeric
     }
 }
 
-bool parse_semver_suffix(std::string_view text, std::size_t pos, SemverParts& out) {
+bool read_semver_suffix(std::string_view text, std::size_t pos, SemverParts& out) {
     if (pos < text.size() && text[pos] == '-') {
         const std::size_t end = identifiers_end(text, pos + 1, false);
         if (end == NONE) return false;
@@ -67,15 +56,14 @@ bool parse_semver_suffix(std::string_view text, std::size_t pos, SemverParts& ou
     return pos == text.size();
 }
 
-std::optional<SemverParts> parse_semver_2(std::string_view text) {
-    SemverParts parts;
-    std::size_t pos = core_number_end(text, 0, parts.major);
-    if (pos == NONE || pos == text.size() || text[pos] != '.') return std::nullopt;
-    pos = core_number_end(text, pos + 1, parts.minor);
-    if (pos == NONE || pos == text.size() || text[pos] != '.') return std::nullopt;
-    pos = core_number_end(text, pos + 1, parts.patch);
-    if (pos == NONE || !parse_semver_suffix(text, pos, parts)) return std::nullopt;
-    return parts;
+bool read_semver_2(std::string_view text, SemverParts& out) {
+    out = SemverParts{};
+    std::size_t pos = core_number_end(text, 0, out.major);
+    if (pos == NONE || pos == text.size() || text[pos] != '.') return false;
+    pos = core_number_end(text, pos + 1, out.minor);
+    if (pos == NONE || pos == text.size() || text[pos] != '.') return false;
+    pos = core_number_end(text, pos + 1, out.patch);
+    return pos != NONE && read_semver_suffix(text, pos, out);
 }
 
 Ordering compare_digit_runs(std::string_view a, std::string_view b) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -57,8 +58,19 @@ constexpr std::string_view without_leading_zeros(std::string_view digits) {
 // zero. Sets `out` to it and returns where it ends, or npos.
 std::size_t core_number_end(std::string_view text, std::size_t pos, std::string_view& out);
 
-// The value of a run of digits that fits in 64 bits, or nothing.
-std::optional<std::uint64_t> digits_u64(std::string_view digits);
+// Reads the value of a run of digits into `value`; false when it does not fit in
+// 64 bits. (A flag and an out-parameter, not an optional: the optional comes back
+// through memory, and reading it stalls the hot paths that call this.)
+inline bool read_u64(std::string_view digits, std::uint64_t& value) {
+    value = 0;
+    for (const char c : digits) {
+        if (__builtin_mul_overflow(value, 10, &value) ||
+            __builtin_add_overflow(value, static_cast<std::uint64_t>(c - '0'), &value)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Reads dot-separated identifiers of [0-9A-Za-z-] from `pos` and returns where they
 // end: at the end of the text or at the first byte that belongs to neither an
@@ -69,11 +81,12 @@ std::size_t identifiers_end(std::string_view text, std::size_t pos, bool numeric
 // The part of a SemVer 2.0.0 text after its three numbers, from `pos`: an optional
 // "-" and pre-release identifiers (numeric ones without leading zeros), an optional
 // "+" and build identifiers, then the end of the text.
-bool parse_semver_suffix(std::string_view text, std::size_t pos, SemverParts& out);
+bool read_semver_suffix(std::string_view text, std::size_t pos, SemverParts& out);
 
 // Exactly the SemVer 2.0.0 grammar: three numbers of any size without leading zeros,
-// then the suffix above. No prefix, no white space.
-std::optional<SemverParts> parse_semver_2(std::string_view text);
+// then the suffix above. No prefix, no white space. Fills `out` and returns true
+// when the text is accepted.
+bool read_semver_2(std::string_view text, SemverParts& out);
 
 // Runs of digits by value, of any size; leading zeros carry no value.
 Ordering compare_digit_runs(std::string_view a, std::string_view b);
