@@ -121,8 +121,8 @@ bool take_part_number(std::string_view s, std::size_t& i, std::string_view& numb
     return ok;
 }
 
-// The local label: alphanumeric runs joined by single separators. Returns the end
-// of the label, or `i` when none starts there; false for a number Python refuses.
+// The local label: alphanumeric runs joined by single separators. Moves `i` to the
+// end of the label, if one starts there; false for a number Python refuses.
 bool scan_local(std::string_view s, std::size_t& i) {
     std::size_t pos = i;
     for (;;) {
@@ -132,6 +132,7 @@ bool scan_local(std::string_view s, std::size_t& i) {
             all_digits = all_digits && is_digit(s[pos]);
             ++pos;
         }
+        if (pos == start) return true;
         if (all_digits && pos - start > PYTHON_INT_MAX_DIGITS) return false;
         if (pos + 1 < s.size() && is_separator(s[pos]) && is_alnum(s[pos + 1])) {
             ++pos;
