@@ -9,6 +9,7 @@
 #include "native/composer.hpp"
 
 #include <cstring>
+#include <span>
 
 #include "native/floored_number_key.hpp"
 #include "native/key_encoding.hpp"
@@ -31,6 +32,10 @@ bool is_php_trimmed(char c) {
 }
 
 std::string_view php_trim(std::string_view s) {
+    // Every byte trim() drops is at most a space.
+    if (!s.empty() && static_cast<unsigned char>(s.front()) > 0x20 && static_cast<unsigned char>(s.back()) > 0x20) {
+        return s;
+    }
     while (!s.empty() && is_php_trimmed(s.front())) s.remove_prefix(1);
     while (!s.empty() && is_php_trimmed(s.back())) s.remove_suffix(1);
     return s;
@@ -56,17 +61,22 @@ std::size_t end_of_digits(std::string_view s, std::size_t i) {
     return i;
 }
 
-std::uint64_t php_number(std::string_view digits) {
+// Reads the digits at s[i...] (there may be none) as PHP does, and moves `i` past them.
+std::uint64_t read_php_number(std::string_view s, std::size_t& i) {
+    constexpr std::uint64_t TENTH = PHP_LONG_MAX / 10;
+    constexpr std::uint64_t LAST_DIGIT = PHP_LONG_MAX % 10;
     std::uint64_t value = 0;
-    for (char c : digits) {
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (PHP_LONG_MAX - digit) / 10) return PHP_LONG_MAX;
-        value = value * 10 + digit;
+    for (; i < s.size() && is_digit(s[i]); ++i) {
+        const auto digit = static_cast<std::uint64_t>(s[i] - '0');
+        if (value > TENTH || (value == TENTH && digit > LAST_DIGIT)) {
+            value = PHP_LONG_MAX;
+        } else {
+            value = value * 10 + digit;
+        }
     }
     return value;
 }
 
-void push_number(ComposerVersion& v, std::string_view digits) { v.parts.push_back({Kind::Number, php_number(digits)}); }
 void push_number(ComposerVersion& v, std::uint64_t value) { v.parts.push_back({Kind::Number, value}); }
 void push_word(ComposerVersion& v, Kind kind) { v.parts.push_back({kind, 0}); }
 
@@ -85,11 +95,24 @@ struct StabilityWord {
     Kind kind;
 };
 
-// In the tool's order of trial.
-constexpr StabilityWord STABILITY_WORDS[] = {
-    {"stable", Kind::Stable}, {"beta", Kind::Beta},   {"b", Kind::Beta},   {"rc", Kind::Rc},   {"alpha", Kind::Alpha},
-    {"a", Kind::Alpha},       {"patch", Kind::Patch}, {"pl", Kind::Patch}, {"p", Kind::Patch},
-};
+// The tool tries stable, beta, b, RC, alpha, a, patch, pl, p in this order; only
+// the words that start with the text's letter can match, in the same order.
+constexpr StabilityWord WORDS_A[] = {{"alpha", Kind::Alpha}, {"a", Kind::Alpha}};
+constexpr StabilityWord WORDS_B[] = {{"beta", Kind::Beta}, {"b", Kind::Beta}};
+constexpr StabilityWord WORDS_P[] = {{"patch", Kind::Patch}, {"pl", Kind::Patch}, {"p", Kind::Patch}};
+constexpr StabilityWord WORDS_R[] = {{"rc", Kind::Rc}};
+constexpr StabilityWord WORDS_S[] = {{"stable", Kind::Stable}};
+
+std::span<const StabilityWord> stability_words_for(char c) {
+    switch (to_lower(c)) {
+        case 'a': return WORDS_A;
+        case 'b': return WORDS_B;
+        case 'p': return WORDS_P;
+        case 'r': return WORDS_R;
+        case 's': return WORDS_S;
+        default: return {};
+    }
+}
 
 // Nothing, or "dev" after an optional "." or "-", up to the end.
 bool match_dev_mark(std::string_view rest, bool& dev) {
@@ -102,7 +125,9 @@ bool match_dev_mark(std::string_view rest, bool& dev) {
 bool match_modifier(std::string_view m, Modifier& out) {
     if (m.empty()) return true;
     const std::size_t start = (m[0] == '.' || m[0] == '_' || m[0] == '-') ? 1 : 0;
-    for (const StabilityWord& candidate : STABILITY_WORDS) {
+    const std::span<const StabilityWord> candidates =
+        start < m.size() ? stability_words_for(m[start]) : std::span<const StabilityWord>{};
+    for (const StabilityWord& candidate : candidates) {
         if (!starts_with_ignoring_case(m, start, candidate.word)) continue;
         const std::size_t numbers_start = start + candidate.word.size();
         std::size_t end = numbers_start;
@@ -128,16 +153,24 @@ void add_modifier(const Modifier& modifier, ComposerVersion& v) {
     if (modifier.has_word) {
         if (modifier.plain_stable) return;
         push_word(v, modifier.word);
-        std::size_t i = 0;
         const std::string_view numbers = modifier.numbers;
-        while (i < numbers.size()) {
+        for (std::size_t i = 0; i < numbers.size();) {
             if (!is_digit(numbers[i])) ++i;
-            const std::size_t end = end_of_digits(numbers, i);
-            push_number(v, numbers.substr(i, end - i));
-            i = end;
+            push_number(v, read_php_number(numbers, i));
         }
     }
     if (modifier.dev) push_word(v, Kind::Dev);
+}
+
+ComposerStability stability_of(const Modifier& modifier) {
+    if (modifier.dev && !modifier.plain_stable) return ComposerStability::Dev;
+    if (!modifier.has_word) return ComposerStability::Stable;
+    switch (modifier.word) {
+        case Kind::Alpha: return ComposerStability::Alpha;
+        case Kind::Beta: return ComposerStability::Beta;
+        case Kind::Rc: return ComposerStability::Rc;
+        default: return ComposerStability::Stable;
+    }
 }
 
 std::size_t after_v(std::string_view s) { return !s.empty() && (s[0] == 'v' || s[0] == 'V') ? 1 : 0; }
@@ -145,24 +178,19 @@ std::size_t after_v(std::string_view s) { return !s.empty() && (s[0] == 'v' || s
 // "v"?, one to five digits, up to three more ".digits", then the modifier.
 bool parse_classical(std::string_view body, ComposerVersion& v) {
     std::size_t i = after_v(body);
-    std::size_t end = end_of_digits(body, i);
-    if (end == i || end - i > 5) return false;
     const std::size_t major = i;
-    std::size_t numbers_end = end;
+    push_number(v, read_php_number(body, i));
+    if (i == major || i - major > 5) return false;
     int count = 1;
-    while (count < 4 && numbers_end + 1 < body.size() && body[numbers_end] == '.' && is_digit(body[numbers_end + 1])) {
-        numbers_end = end_of_digits(body, numbers_end + 1);
-        ++count;
+    for (; count < 4 && i + 1 < body.size() && body[i] == '.' && is_digit(body[i + 1]); ++count) {
+        ++i;
+        push_number(v, read_php_number(body, i));
     }
     Modifier modifier;
-    if (!match_modifier(body.substr(numbers_end), modifier)) return false;
-    push_number(v, body.substr(major, end - major));
-    for (i = end; i < numbers_end; i = end) {
-        end = end_of_digits(body, i + 1);
-        push_number(v, body.substr(i + 1, end - i - 1));
-    }
+    if (!match_modifier(body.substr(i), modifier)) return false;
     for (; count < 4; ++count) push_number(v, std::uint64_t{0});
     add_modifier(modifier, v);
+    v.stability = stability_of(modifier);
     return true;
 }
 
@@ -212,41 +240,34 @@ bool parse_date(std::string_view body, ComposerVersion& v) {
     if (!date_runs_fit(date)) return false;
     Modifier modifier;
     if (!match_modifier(body.substr(end), modifier)) return false;
-    for (std::size_t i = 0; i < date.size();) {
-        const std::size_t run_end = end_of_digits(date, i);
-        push_number(v, date.substr(i, run_end - i));
-        i = run_end + 1;
-    }
+    for (std::size_t i = 0; i < date.size(); ++i) push_number(v, read_php_number(date, i));
     add_modifier(modifier, v);
+    v.stability = stability_of(modifier);
     return true;
 }
 
 // A numbered branch: "v"?, a number, and up to three ".number" or ".x" parts.
 bool parse_branch_numbers(std::string_view name, ComposerVersion& v) {
     std::size_t i = after_v(name);
-    std::size_t end = end_of_digits(name, i);
-    if (end == i) return false;
-    SmallVec<ComposerPart, 10> parts;
-    parts.push_back({Kind::Number, php_number(name.substr(i, end - i))});
-    i = end;
+    if (i >= name.size() || !is_digit(name[i])) return false;
+    push_number(v, read_php_number(name, i));
     int count = 1;
     for (; count < 4 && i + 1 < name.size() && name[i] == '.'; ++count) {
         const char c = name[i + 1];
         if (is_digit(c)) {
-            end = end_of_digits(name, i + 1);
-            parts.push_back({Kind::Number, php_number(name.substr(i + 1, end - i - 1))});
-            i = end;
+            ++i;
+            push_number(v, read_php_number(name, i));
         } else if (c == 'x' || c == 'X' || c == '*') {
-            parts.push_back({Kind::Number, BRANCH_WILDCARD});
+            push_number(v, BRANCH_WILDCARD);
             i += 2;
         } else {
             break;
         }
     }
     if (i != name.size()) return false;
-    v.parts = parts;
     for (; count < 4; ++count) push_number(v, BRANCH_WILDCARD);
     push_word(v, Kind::Dev);
+    v.stability = ComposerStability::Dev;
     return true;
 }
 
@@ -263,11 +284,14 @@ bool parse_dev_suffix(std::string_view body, ComposerVersion& v) {
     return parse_branch_numbers(php_trim(body.substr(start, end - start)), v);
 }
 
-bool is_default_branch(std::string_view name) { return name == "master" || name == "trunk" || name == "default"; }
+bool is_default_branch(std::string_view name) {
+    return name.size() >= 5 && name.size() <= 7 && (name == "master" || name == "trunk" || name == "default");
+}
 
 void set_default_branch(ComposerVersion& v) {
     push_number(v, BRANCH_WILDCARD);
     push_word(v, Kind::Dev);
+    v.stability = ComposerStability::Dev;
 }
 
 // "A as B" is A.
@@ -291,6 +315,7 @@ constexpr std::string_view STABILITY_FLAGS[] = {"stable", "rc", "beta", "alpha",
 
 // A trailing "@stable", "@RC", "@beta", "@alpha" or "@dev" is dropped.
 std::string_view without_stability_flag(std::string_view s) {
+    if (s.size() < 3 || !is_letter(s.back())) return s;
     for (const std::string_view flag : STABILITY_FLAGS) {
         if (s.size() > flag.size() && s[s.size() - flag.size() - 1] == '@' &&
             equals_ignoring_case(s.substr(s.size() - flag.size()), flag)) {
@@ -324,18 +349,6 @@ bool needs_alias_or_build_rule(std::string_view s) {
     return false;
 }
 
-ComposerStability stability_of(const ComposerVersion& v) {
-    if (v.is_branch || (!v.parts.empty() && v.parts[v.parts.size() - 1].kind == Kind::Dev)) {
-        return ComposerStability::Dev;
-    }
-    for (const ComposerPart& part : v.parts) {
-        if (part.kind == Kind::Alpha) return ComposerStability::Alpha;
-        if (part.kind == Kind::Beta) return ComposerStability::Beta;
-        if (part.kind == Kind::Rc) return ComposerStability::Rc;
-    }
-    return ComposerStability::Stable;
-}
-
 // VersionParser::normalize step by step, then Semver::sort's reading of the
 // default branches.
 bool parse_into(std::string_view text, ComposerVersion& v) {
@@ -352,13 +365,15 @@ bool parse_into(std::string_view text, ComposerVersion& v) {
         } else {
             v.is_branch = true;
             v.branch = name;
+            v.stability = ComposerStability::Dev;
         }
     } else {
         if (has_separators) s = without_build(s);
         const std::string_view body = before_final_newline(s);
-        if (!parse_classical(body, v) && !parse_date(body, v) && !parse_dev_suffix(body, v)) return false;
+        if (parse_classical(body, v)) return true;
+        v.parts.clear();
+        return parse_date(body, v) || parse_dev_suffix(body, v);
     }
-    v.stability = stability_of(v);
     return true;
 }
 

@@ -74,17 +74,19 @@ std::string_view trim_python_space(std::string_view text) {
 
 bool is_separator(char c) { return c == '.' || c == '_' || c == '-'; }
 
-std::size_t end_of_digits(std::string_view s, std::size_t i) {
-    while (i < s.size() && is_digit(s[i])) ++i;
-    return i;
-}
-
-// The number spelled by s[begin, end), without its leading zeros; false when Python
-// would refuse to read it.
-bool take_number(std::string_view s, std::size_t begin, std::size_t end, std::string_view& number) {
-    if (end - begin > PYTHON_INT_MAX_DIGITS) return false;
-    while (begin + 1 < end && s[begin] == '0') ++begin;
-    number = s.substr(begin, end - begin);
+// Reads the number whose digits start at s[i] (there is at least one) and moves `i`
+// past them; false when Python would refuse to read it.
+bool read_number(std::string_view s, std::size_t& i, Pep440Number& number) {
+    const std::size_t start = i;
+    std::uint64_t value = 0;  // wraps past 19 digits, where it is not used
+    while (i < s.size() && is_digit(s[i])) {
+        value = value * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        ++i;
+    }
+    if (i - start > PYTHON_INT_MAX_DIGITS) return false;
+    std::size_t first = start;
+    while (first + 1 < i && s[first] == '0') ++first;
+    number = {s.data() + first, i - first, value};
     return true;
 }
 
@@ -97,28 +99,39 @@ bool starts_with_word(std::string_view s, std::size_t i, std::string_view word) 
     return true;
 }
 
-struct Spelling {
-    std::string_view word;
-    Pre pre;
-};
+// The length of the pre-release spelling at s[k], or 0. packaging tries them in the
+// order alpha, a, beta, b, preview, pre, c, rc and keeps the first that matches,
+// even when a later one would have let the rest of the text match.
+std::size_t pre_spelling(std::string_view s, std::size_t k, Pre& pre) {
+    if (k >= s.size()) return 0;
+    switch (to_lower(s[k])) {
+        case 'a': pre = Pre::Alpha; return starts_with_word(s, k, "alpha") ? 5 : 1;
+        case 'b': pre = Pre::Beta; return starts_with_word(s, k, "beta") ? 4 : 1;
+        case 'c': pre = Pre::Rc; return 1;
+        case 'p':
+            pre = Pre::Rc;
+            if (starts_with_word(s, k, "preview")) return 7;
+            return starts_with_word(s, k, "pre") ? 3 : 0;
+        case 'r': pre = Pre::Rc; return starts_with_word(s, k, "rc") ? 2 : 0;
+        default: return 0;
+    }
+}
 
-// In packaging's order of trial: the first spelling that matches is kept, even when
-// a later one would have let the rest of the text match.
-constexpr Spelling PRE_SPELLINGS[] = {
-    {"alpha", Pre::Alpha}, {"a", Pre::Alpha}, {"beta", Pre::Beta}, {"b", Pre::Beta},
-    {"preview", Pre::Rc},  {"pre", Pre::Rc},  {"c", Pre::Rc},      {"rc", Pre::Rc},
-};
-constexpr std::string_view POST_SPELLINGS[] = {"post", "rev", "r"};
+// The same for post, rev and r.
+std::size_t post_spelling(std::string_view s, std::size_t k) {
+    if (k >= s.size()) return 0;
+    switch (to_lower(s[k])) {
+        case 'p': return starts_with_word(s, k, "post") ? 4 : 0;
+        case 'r': return starts_with_word(s, k, "rev") ? 3 : 1;
+        default: return 0;
+    }
+}
 
 // After a part's word: one optional separator, then an optional number, which is
 // zero when absent. Returns false for a number Python refuses.
-bool take_part_number(std::string_view s, std::size_t& i, std::string_view& number) {
+bool read_part_number(std::string_view s, std::size_t& i, Pep440Number& number) {
     if (i < s.size() && is_separator(s[i])) ++i;
-    const std::size_t end = end_of_digits(s, i);
-    if (end == i) return true;
-    const bool ok = take_number(s, i, end, number);
-    i = end;
-    return ok;
+    return i >= s.size() || !is_digit(s[i]) || read_number(s, i, number);
 }
 
 // The local label: alphanumeric runs joined by single separators. Moves `i` to the
@@ -151,49 +164,40 @@ bool parse_into(std::string_view text, Pep440Version& v) {
     std::size_t i = 0;
     if (i < n && (s[i] == 'v' || s[i] == 'V')) ++i;
 
-    std::size_t end = end_of_digits(s, i);
-    if (end == i) return false;
-    if (end < n && s[end] == '!') {
-        if (!take_number(s, i, end, v.epoch)) return false;
-        i = end + 1;
-        end = end_of_digits(s, i);
-        if (end == i) return false;
-    }
-    for (;;) {
-        std::string_view number;
-        if (!take_number(s, i, end, number)) return false;
-        v.release.push_back(number);
-        i = end;
-        if (i + 1 >= n || s[i] != '.' || !is_digit(s[i + 1])) break;
+    if (i >= n || !is_digit(s[i])) return false;
+    Pep440Number number;
+    if (!read_number(s, i, number)) return false;
+    if (i < n && s[i] == '!') {
+        v.epoch = number;
         ++i;
-        end = end_of_digits(s, i);
+        if (i >= n || !is_digit(s[i]) || !read_number(s, i, number)) return false;
+    }
+    v.release.push_back(number);
+    while (i + 1 < n && s[i] == '.' && is_digit(s[i + 1])) {
+        ++i;
+        if (!read_number(s, i, number)) return false;
+        v.release.push_back(number);
     }
     if (i == n) return true;
 
-    std::size_t k = i < n && is_separator(s[i]) ? i + 1 : i;
-    for (const Spelling& spelling : PRE_SPELLINGS) {
-        if (starts_with_word(s, k, spelling.word)) {
-            v.pre = spelling.pre;
-            i = k + spelling.word.size();
-            if (!take_part_number(s, i, v.pre_number)) return false;
-            break;
-        }
+    std::size_t k = is_separator(s[i]) ? i + 1 : i;
+    if (const std::size_t length = pre_spelling(s, k, v.pre)) {
+        i = k + length;
+        if (!read_part_number(s, i, v.pre_number)) return false;
+    } else {
+        v.pre = Pre::None;
     }
 
     if (i + 1 < n && s[i] == '-' && is_digit(s[i + 1])) {
-        end = end_of_digits(s, i + 1);
-        if (!take_number(s, i + 1, end, v.post_number)) return false;
+        ++i;
+        if (!read_number(s, i, v.post_number)) return false;
         v.has_post = true;
-        i = end;
     } else {
         k = i < n && is_separator(s[i]) ? i + 1 : i;
-        for (const std::string_view word : POST_SPELLINGS) {
-            if (starts_with_word(s, k, word)) {
-                v.has_post = true;
-                i = k + word.size();
-                if (!take_part_number(s, i, v.post_number)) return false;
-                break;
-            }
+        if (const std::size_t length = post_spelling(s, k)) {
+            v.has_post = true;
+            i = k + length;
+            if (!read_part_number(s, i, v.post_number)) return false;
         }
     }
 
@@ -201,7 +205,7 @@ bool parse_into(std::string_view text, Pep440Version& v) {
     if (starts_with_word(s, k, "dev")) {
         v.has_dev = true;
         i = k + 3;
-        if (!take_part_number(s, i, v.dev_number)) return false;
+        if (!read_part_number(s, i, v.dev_number)) return false;
     }
 
     if (i < n && s[i] == '+') {
@@ -216,15 +220,21 @@ bool parse_into(std::string_view text, Pep440Version& v) {
     return i == n;
 }
 
-Ordering compare_numbers(std::string_view a, std::string_view b) {
+Ordering compare_digits(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return a.size() < b.size() ? Ordering::Less : Ordering::Greater;
     const int c = std::memcmp(a.data(), b.data(), a.size());
     return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
 }
 
+Ordering compare_numbers(const Pep440Number& a, const Pep440Number& b) {
+    if (a.size != b.size) return a.size < b.size ? Ordering::Less : Ordering::Greater;
+    if (a.size <= PEP440_EXACT_DIGITS) return order_of(a.value, b.value);
+    return compare_digits(a.digits(), b.digits());
+}
+
 std::size_t trimmed_release_size(const Pep440Version& v) {
     std::size_t size = v.release.size();
-    while (size > 0 && v.release[size - 1] == "0") --size;
+    while (size > 0 && v.release[size - 1].is_zero()) --size;
     return size;
 }
 
@@ -283,7 +293,7 @@ Ordering compare_words_ignoring_case(std::string_view a, std::string_view b) {
 Ordering compare_local_segment(std::string_view a, std::string_view b) {
     const bool a_number = all_digits(a);
     const bool b_number = all_digits(b);
-    if (a_number && b_number) return compare_numbers(without_leading_zeros(a), without_leading_zeros(b));
+    if (a_number && b_number) return compare_digits(without_leading_zeros(a), without_leading_zeros(b));
     if (a_number != b_number) return a_number ? Ordering::Greater : Ordering::Less;
     return compare_words_ignoring_case(a, b);
 }
@@ -348,28 +358,36 @@ constexpr unsigned char NO_DEV = 0x01;
 constexpr unsigned char LOCAL_WORD = 0x01;
 constexpr unsigned char LOCAL_NUMBER = 0x02;
 
+void put_number(KeyBuffer& out, const Pep440Number& number) {
+    if (number.size <= PEP440_EXACT_DIGITS) {
+        put_u64_above(out, number.value, NUMBER_FLOOR);
+    } else {
+        put_digits_above(out, number.digits(), NUMBER_FLOOR);
+    }
+}
+
 void put_dev_mark(KeyBuffer& out, const Pep440Version& v) {
     if (v.has_dev) {
         out.push_back(DEV_FOLLOWS);
-        put_digits_above(out, v.dev_number, NUMBER_FLOOR);
+        put_number(out, v.dev_number);
     } else {
         out.push_back(NO_DEV);
     }
 }
 
 void put_key(const Pep440Version& v, KeyBuffer& out) {
-    put_digits_above(out, v.epoch, NUMBER_FLOOR);
+    put_number(out, v.epoch);
     const std::size_t size = trimmed_release_size(v);
-    for (std::size_t i = 0; i < size; ++i) put_digits_above(out, v.release[i], NUMBER_FLOOR);
+    for (std::size_t i = 0; i < size; ++i) put_number(out, v.release[i]);
     switch (pre_rank(v)) {
         case -1:
             out.push_back(DEV_ONLY);
-            put_digits_above(out, v.dev_number, NUMBER_FLOOR);
+            put_number(out, v.dev_number);
             break;
         case 3:
             if (v.has_post) {
                 out.push_back(POST_FINAL);
-                put_digits_above(out, v.post_number, NUMBER_FLOOR);
+                put_number(out, v.post_number);
                 put_dev_mark(out, v);
             } else {
                 out.push_back(FINAL);
@@ -377,14 +395,14 @@ void put_key(const Pep440Version& v, KeyBuffer& out) {
             break;
         default:
             out.push_back(static_cast<unsigned char>(ALPHA + pre_rank(v)));
-            put_digits_above(out, v.pre_number, NUMBER_FLOOR);
+            put_number(out, v.pre_number);
             if (v.has_post) {
                 out.push_back(TAIL_POST);
-                put_digits_above(out, v.post_number, NUMBER_FLOOR);
+                put_number(out, v.post_number);
                 put_dev_mark(out, v);
             } else if (v.has_dev) {
                 out.push_back(TAIL_DEV);
-                put_digits_above(out, v.dev_number, NUMBER_FLOOR);
+                put_number(out, v.dev_number);
             } else {
                 out.push_back(TAIL_NONE);
             }

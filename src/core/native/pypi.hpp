@@ -2,6 +2,8 @@
 // order (release numbers, pre/post/dev parts, local label).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -9,19 +11,32 @@
 
 namespace tambry::native {
 
-// Every number is its digits as written minus leading zeros ("0" for zero), since
-// packaging's numbers have no size limit. Views point into the parsed text.
+// A number as packaging reads it, of any size: its digits without leading zeros
+// ("0" for zero), a view into the parsed text, and its value when it has at most 19
+// digits.
+struct Pep440Number {
+    const char* data;
+    std::size_t size;
+    std::uint64_t value;
+
+    std::string_view digits() const { return {data, size}; }
+    bool is_zero() const { return size == 1 && value == 0; }
+};
+
+inline constexpr std::size_t PEP440_EXACT_DIGITS = 19;
+inline constexpr Pep440Number PEP440_ZERO{"0", 1, 0};
+
 struct Pep440Version {
     enum class Pre : unsigned char { None, Alpha, Beta, Rc };
 
-    std::string_view epoch = "0";
-    SmallVec<std::string_view, 6> release;  // as written: "1.0.0" keeps its zeros
+    Pep440Number epoch = PEP440_ZERO;
+    SmallVec<Pep440Number, 6> release;  // as written: "1.0.0" keeps its zeros
     Pre pre = Pre::None;
-    std::string_view pre_number = "0";
+    Pep440Number pre_number = PEP440_ZERO;
     bool has_post = false;
-    std::string_view post_number = "0";
+    Pep440Number post_number = PEP440_ZERO;
     bool has_dev = false;
-    std::string_view dev_number = "0";
+    Pep440Number dev_number = PEP440_ZERO;
     std::string_view local;  // the label after "+" as written, empty when there is none
 
     bool is_prerelease() const { return pre != Pre::None || has_dev; }
