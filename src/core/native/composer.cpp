@@ -3,12 +3,13 @@
 // one way: alpha, beta, RC, patch), equal normalized texts are equal, and otherwise
 // PHP's version_compare orders the normalized texts piece by piece: numbers by value
 // (saturating at 2^63 - 1), and dev < alpha < beta < RC < (end) < any number <
-// patch, so "pl" is a post-release. Branches ("dev-" and a name) come before every
-// numbered version; the tool leaves two different branches unordered, and they
-// sort here by their names' bytes.
+// patch, so "pl" is a post-release; "stable" in capitals stays in the normalized
+// text and sorts below dev. Texts that normalize differently but that
+// version_compare calls equal ("01.0" and "1.0") are equal here too. Branches ("dev-"
+// and a name) come before every numbered version; the tool leaves two different
+// branches unordered, and they sort here by their names' bytes.
 #include "native/composer.hpp"
 
-#include <cstring>
 #include <span>
 
 #include "native/floored_number_key.hpp"
