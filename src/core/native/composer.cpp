@@ -460,6 +460,8 @@ std::optional<ComposerVersion> parse_composer(std::string_view text) {
     return v;
 }
 
+Ordering compare_composer(const ComposerVersion& a, const ComposerVersion& b) { return compare_parsed(a, b); }
+
 const NativeScheme& composer_scheme() { return COMPOSER_SCHEME; }
 
 }  // namespace tambry::native

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "small_vec.hpp"
+#include "version_model.hpp"
 
 namespace tambry::native {
 
@@ -32,5 +33,8 @@ struct ComposerVersion {
 
 // The normalized form of `text`, or nothing when VersionParser::normalize rejects it.
 std::optional<ComposerVersion> parse_composer(std::string_view text);
+
+// composer/semver's order of two parsed versions (two branches by their names).
+Ordering compare_composer(const ComposerVersion& a, const ComposerVersion& b);
 
 }  // namespace tambry::native

@@ -452,6 +452,8 @@ std::optional<Pep440Version> parse_pep440(std::string_view text) {
     return v;
 }
 
+Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b) { return compare_parsed(a, b); }
+
 const NativeScheme& pypi_scheme() { return PYPI_SCHEME; }
 
 }  // namespace tambry::native

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "small_vec.hpp"
+#include "version_model.hpp"
 
 namespace tambry::native {
 
@@ -45,5 +46,8 @@ struct Pep440Version {
 
 // The parts of `text`, or nothing when packaging's Version rejects it.
 std::optional<Pep440Version> parse_pep440(std::string_view text);
+
+// packaging's order of two parsed versions.
+Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b);
 
 }  // namespace tambry::native
