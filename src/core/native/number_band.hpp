@@ -1,0 +1,65 @@
+// Numbers in a band of key codes that a scheme sets aside between its other codes,
+// so that a number needs no tag of its own: the first byte both says "a number
+// stands here" and, for small values, is the whole number. Within a band the
+// bytewise order of two encodings is the order of the numbers, and no encoding
+// is a proper prefix of another.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "native/key_encoding.hpp"
+#include "native/native_scheme.hpp"
+
+namespace tambry::native {
+
+// Codes first .. first + small - 1 are the values 0 .. small - 1; the next eight
+// codes announce a larger 64-bit value by its width in bytes (1 to 8, always the
+// shortest), followed by its big-endian bytes; the code after them announces a
+// number beyond 64 bits, followed by its digit count and its digits.
+struct NumberBand {
+    unsigned char first;
+    unsigned char small;
+
+    constexpr unsigned char width_code(unsigned width) const {
+        return static_cast<unsigned char>(first + small + width - 1);
+    }
+    constexpr unsigned char huge_code() const { return static_cast<unsigned char>(first + small + 8); }
+    // The last code the band takes.
+    constexpr unsigned char last() const { return huge_code(); }
+};
+
+inline void put_banded_u64(KeyBuffer& out, NumberBand band, std::uint64_t value) {
+    if (value < band.small) {
+        out.push_back(static_cast<unsigned char>(band.first + value));
+        return;
+    }
+    unsigned width = 1;
+    while (width < 8 && (value >> (8 * width)) != 0) ++width;
+    unsigned char* p = out.append_uninitialized(width + 1);
+    p[0] = band.width_code(width);
+    for (unsigned i = 0; i < width; ++i) p[1 + i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+}
+
+// A run of ASCII digits as the number it spells: leading zeros carry no value.
+inline void put_banded_digits(KeyBuffer& out, NumberBand band, std::string_view digits) {
+    std::size_t start = 0;
+    while (start < digits.size() && digits[start] == '0') ++start;
+    digits.remove_prefix(start);
+    std::uint64_t value = 0;
+    bool fits = digits.size() <= 20;
+    for (std::size_t i = 0; fits && i < digits.size(); ++i) {
+        const auto digit = static_cast<std::uint64_t>(digits[i] - '0');
+        fits = !__builtin_mul_overflow(value, 10, &value) && !__builtin_add_overflow(value, digit, &value);
+    }
+    if (fits) {
+        put_banded_u64(out, band, value);
+        return;
+    }
+    out.push_back(band.huge_code());
+    put_u64(out, digits.size());
+    out.append(reinterpret_cast<const unsigned char*>(digits.data()), digits.size());
+}
+
+}  // namespace tambry::native
