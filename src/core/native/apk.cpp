@@ -18,12 +18,14 @@
 #include "native/apk.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
+#include "native/apk_grammar.hpp"
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
 #include "native/number_band.hpp"
@@ -55,21 +57,35 @@ Suffix suffix_of(std::string_view word) {
     return word == spelled ? suffix : NoSuffix;
 }
 
-constexpr bool is_hex_digit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f'); }
-
 struct Token {
     Kind kind;
     Suffix suffix;
+    bool after_letter;  // digits straight after a letter, which apk-tools 2 reads as a number
     std::uint64_t number;
     std::string_view text;
-    bool after_letter;  // digits straight after a letter, which apk-tools 2 reads as a number
 };
+
+// What a byte can start, for the tokenizer's dispatch.
+enum class Start : std::uint8_t { Nothing, Digit, Letter, Dot, Underscore, Tilde, Dash };
+
+constexpr std::array<Start, 256> STARTS = [] {
+    std::array<Start, 256> starts{};
+    for (unsigned c = '0'; c <= '9'; ++c) starts[c] = Start::Digit;
+    for (unsigned c = 'a'; c <= 'z'; ++c) starts[c] = Start::Letter;
+    starts['.'] = Start::Dot;
+    starts['_'] = Start::Underscore;
+    starts['~'] = Start::Tilde;
+    starts['-'] = Start::Dash;
+    return starts;
+}();
+
+constexpr bool is_hex_digit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f'); }
 
 // Walks a version one token at a time, checking that each kind may follow the
 // one before it, exactly as apk's tokenizer does.
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view text) : rest_(text) {
+    explicit Tokenizer(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {
         token_.kind = Kind::InitialNumber;
         take_digits();
     }
@@ -78,82 +94,83 @@ public:
 
     void next() {
         if (token_.kind >= Kind::End) return;
-        if (rest_.empty()) {
+        if (at_ == end_) {
             token_.kind = Kind::End;
             return;
         }
-        const char c = rest_[0];
         const Kind previous = token_.kind;
-        if (is_lower(c)) {
-            if (previous > Kind::Number) return invalid();
-            token_ = {Kind::Letter, NoSuffix, 0, rest_.substr(0, 1), false};
-            rest_.remove_prefix(1);
-        } else if (c == '.' || is_digit(c)) {
-            if (c == '.') {
+        token_.after_letter = false;
+        switch (STARTS[static_cast<unsigned char>(*at_)]) {
+            case Start::Letter:
                 if (previous > Kind::Number) return invalid();
-                rest_.remove_prefix(1);
-            }
-            token_.after_letter = previous == Kind::Letter;
-            if (previous <= Kind::Letter) {
+                token_.kind = Kind::Letter;
+                token_.text = {at_++, 1};
+                return;
+            case Start::Dot:
+                if (previous > Kind::Number) return invalid();
+                ++at_;
                 token_.kind = Kind::Number;
-            } else if (previous == Kind::Suffix) {
-                token_.kind = Kind::SuffixNumber;
-            } else {
-                return invalid();
+                return take_digits();
+            case Start::Digit:
+                // Digits never follow digits, and ".digits" was taken above.
+                if (previous == Kind::Letter) {
+                    token_.kind = Kind::Number;
+                    token_.after_letter = true;
+                } else if (previous == Kind::Suffix) {
+                    token_.kind = Kind::SuffixNumber;
+                } else {
+                    return invalid();
+                }
+                return take_digits();
+            case Start::Underscore: {
+                if (previous > Kind::SuffixNumber) return invalid();
+                const std::string_view word = take_while(++at_, is_lower);
+                token_.suffix = suffix_of(word);
+                if (token_.suffix == NoSuffix) return invalid();
+                token_.kind = Kind::Suffix;
+                token_.text = word;
+                return;
             }
-            take_digits();
-        } else if (c == '_') {
-            if (previous > Kind::SuffixNumber) return invalid();
-            rest_.remove_prefix(1);
-            const std::string_view word = take_while(is_lower);
-            const Suffix suffix = suffix_of(word);
-            if (suffix == NoSuffix) return invalid();
-            token_ = {Kind::Suffix, suffix, 0, word, false};
-        } else if (c == '~') {
-            if (previous >= Kind::CommitHash) return invalid();
-            rest_.remove_prefix(1);
-            const std::string_view hash = take_while(is_hex_digit);
-            if (hash.empty()) return invalid();
-            token_ = {Kind::CommitHash, NoSuffix, 0, hash, false};
-        } else if (c == '-') {
-            if (previous >= Kind::Revision || rest_.size() < 2 || rest_[1] != 'r') return invalid();
-            rest_.remove_prefix(2);
-            token_.kind = Kind::Revision;
-            take_digits();
-        } else {
-            invalid();
+            case Start::Tilde: {
+                if (previous >= Kind::CommitHash) return invalid();
+                const std::string_view hash = take_while(++at_, is_hex_digit);
+                if (hash.empty()) return invalid();
+                token_.kind = Kind::CommitHash;
+                token_.text = hash;
+                return;
+            }
+            case Start::Dash:
+                if (previous >= Kind::Revision || end_ - at_ < 2 || at_[1] != 'r') return invalid();
+                at_ += 2;
+                token_.kind = Kind::Revision;
+                return take_digits();
+            case Start::Nothing:
+                return invalid();
         }
-    }
-
-    // Walks to the end; true when the whole text is a valid version.
-    bool finish() {
-        while (token_.kind < Kind::End) next();
-        return token_.kind == Kind::End;
     }
 
 private:
     void invalid() { token_.kind = Kind::Invalid; }
 
     template <class Predicate>
-    std::string_view take_while(Predicate belongs) {
-        std::size_t n = 0;
-        while (n < rest_.size() && belongs(rest_[n])) ++n;
-        const std::string_view taken = rest_.substr(0, n);
-        rest_.remove_prefix(n);
-        return taken;
+    std::string_view take_while(const char* from, Predicate belongs) {
+        at_ = from;
+        while (at_ != end_ && belongs(*at_)) ++at_;
+        return {from, static_cast<std::size_t>(at_ - from)};
     }
 
     // apk accumulates in 64 bits without an overflow check: larger numbers wrap.
     void take_digits() {
-        token_.text = take_while(is_digit);
+        const char* from = at_;
         std::uint64_t value = 0;
-        for (const char c : token_.text) value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        for (; at_ != end_ && is_digit(*at_); ++at_) value = value * 10 + static_cast<std::uint64_t>(*at_ - '0');
         token_.number = value;
-        token_.suffix = NoSuffix;
-        if (token_.text.empty()) invalid();
+        token_.text = {from, static_cast<std::size_t>(at_ - from)};
+        if (at_ == from) invalid();
     }
 
-    std::string_view rest_;
+    const char* at_;
+    const char* end_;
     Token token_{};
 };
 
@@ -249,9 +266,11 @@ void put_token(KeyBuffer& out, const Token& token) {
 
 class ApkScheme final : public NativeScheme {
 public:
-    bool is_valid(std::string_view text) const override { return Tokenizer(text).finish(); }
+    bool is_valid(std::string_view text) const override { return is_apk_version(text); }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
+        // Checking both texts whole first lets the walk below stop where the order is decided.
+        if (!is_apk_version(a) || !is_apk_version(b)) return std::nullopt;
         Tokenizer left(a);
         Tokenizer right(b);
         Ordering order = Ordering::Equal;
@@ -267,8 +286,6 @@ public:
             left.next();
             right.next();
         }
-        // The order is decided; the rest of each text must still be valid.
-        if (!left.finish() || !right.finish()) return std::nullopt;
         return order;
     }
 

@@ -9,8 +9,10 @@
 #include "native/deb.hpp"
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -155,6 +157,83 @@ void append_part(KeyBuffer& out, std::string_view part) {
     out.push_back(PART_END);
 }
 
+constexpr std::size_t NONE = std::string_view::npos;
+
+// Eight bytes at a time. LOWS clears the high bit of every byte, so that adding to
+// one byte never carries into the next.
+constexpr std::uint64_t ONES = 0x0101010101010101;
+constexpr std::uint64_t HIGHS = 0x8080808080808080;
+constexpr std::uint64_t LOWS = 0x7F7F7F7F7F7F7F7F;
+
+// Whether any byte of `word` is below `limit` (at most 0x80).
+constexpr bool any_below(std::uint64_t word, unsigned limit) { return ((word - ONES * limit) & ~word & HIGHS) != 0; }
+
+// The high bit of each byte of `word` that equals `byte`, and no other bit.
+constexpr std::uint64_t equal_bytes(std::uint64_t word, unsigned char byte) {
+    const std::uint64_t t = word ^ (ONES * byte);
+    return ~(((t & LOWS) + LOWS) | t | LOWS);
+}
+
+std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+// The offset of the last byte marked in a mask of `equal_bytes`, in memory order.
+std::size_t last_marked(std::uint64_t mask) {
+    if constexpr (std::endian::native == std::endian::little) return static_cast<std::size_t>(63 - std::countl_zero(mask)) / 8;
+    return 7 - static_cast<std::size_t>(std::countr_zero(mask)) / 8;
+}
+
+// The end of the version: its first blank, after which only blanks may follow;
+// NONE for a NUL, for a blank followed by more text, and, when `colon_is_fatal`
+// (no epoch was read), for a colon.
+std::size_t find_end(std::string_view text, std::size_t from, bool colon_is_fatal) {
+    const std::size_t n = text.size();
+    // Nearly every version has no byte below '!' nor a late colon: look at eight
+    // bytes at a time, the last eight overlapping those before them, and at a short
+    // text padded with letters.
+    const auto clean = [colon_is_fatal](std::uint64_t word) {
+        return !any_below(word, 0x21) && !(colon_is_fatal && equal_bytes(word, ':') != 0);
+    };
+    bool all_clean = true;
+    if (n - from >= 8) {
+        for (std::size_t i = from; all_clean && i + 8 <= n; i += 8) all_clean = clean(load_word(text.data() + i));
+        all_clean = all_clean && clean(load_word(text.data() + n - 8));
+    } else {
+        char padded[8] = {'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a'};
+        std::memcpy(padded, text.data() + from, n - from);
+        all_clean = clean(load_word(padded));
+    }
+    if (all_clean) return n;
+
+    std::size_t end = from;
+    for (; end < n; ++end) {
+        const char c = text[end];
+        if (c == '\0' || (colon_is_fatal && c == ':')) return NONE;  // dpkg cannot be given a NUL
+        if (is_blank(c)) break;
+    }
+    for (std::size_t k = end; k < n; ++k) {
+        if (!is_blank(text[k])) return NONE;  // embedded blank
+    }
+    return end;
+}
+
+// The last hyphen of text[from, end), or NONE; revisions are short, so search
+// backwards eight bytes at a time.
+std::size_t find_last_hyphen(std::string_view text, std::size_t from, std::size_t end) {
+    while (end - from >= 8) {
+        const std::uint64_t hyphens = equal_bytes(load_word(text.data() + end - 8), '-');
+        if (hyphens != 0) return end - 8 + last_marked(hyphens);
+        end -= 8;
+    }
+    while (end > from) {
+        if (text[--end] == '-') return end;
+    }
+    return NONE;
+}
+
 class DebScheme final : public NativeScheme {
 public:
     bool is_valid(std::string_view text) const override { return parse_deb_version(text).has_value(); }
@@ -184,36 +263,34 @@ constinit const DebScheme DEB_SCHEME{};
 }  // namespace
 
 std::optional<DebVersion> parse_deb_version(std::string_view text) {
+    const std::size_t n = text.size();
     std::size_t start = 0;
-    while (start < text.size() && is_blank(text[start])) ++start;
-    std::size_t end = start;
-    for (; end < text.size() && !is_blank(text[end]); ++end) {
-        if (text[end] == '\0') return std::nullopt;  // no C program, dpkg included, can be given one
-    }
-    if (end == start) return std::nullopt;
-    for (std::size_t k = end; k < text.size(); ++k) {
-        if (!is_blank(text[k])) return std::nullopt;  // embedded blank
-    }
-    std::string_view rest = text.substr(start, end - start);
+    while (start < n && is_blank(text[start])) ++start;
+    if (start == n) return std::nullopt;
+
+    // dpkg splits at the first colon. Everything before the epoch's colon can only
+    // be white space, a sign and digits, so a colon anywhere else is the first
+    // one only when no epoch precedes it, and then the epoch is not a number.
+    std::size_t field_end = start;
+    while (field_end < n && is_c_space(text[field_end])) ++field_end;
+    if (field_end < n && (text[field_end] == '+' || text[field_end] == '-')) ++field_end;
+    while (field_end < n && is_digit(text[field_end])) ++field_end;
+    const bool has_epoch = field_end < n && text[field_end] == ':';
 
     std::uint32_t epoch = 0;
-    const std::size_t colon = rest.find(':');
-    if (colon != std::string_view::npos) {
-        const auto parsed = parse_epoch(rest.substr(0, colon));
-        if (!parsed || colon + 1 == rest.size()) return std::nullopt;
+    std::size_t version_start = start;
+    if (has_epoch) {
+        const auto parsed = parse_epoch(text.substr(start, field_end - start));
+        if (!parsed) return std::nullopt;
         epoch = *parsed;
-        rest.remove_prefix(colon + 1);
+        version_start = field_end + 1;
     }
-    std::string_view upstream = rest;
-    std::string_view revision;
-    const std::size_t hyphen = rest.rfind('-');
-    if (hyphen != std::string_view::npos) {
-        upstream = rest.substr(0, hyphen);
-        revision = rest.substr(hyphen + 1);
-        if (revision.empty()) return std::nullopt;
-    }
-    if (upstream.empty()) return std::nullopt;
-    return DebVersion{epoch, upstream, revision};
+    const std::size_t end = find_end(text, version_start, !has_epoch);
+    if (end == NONE || end == version_start) return std::nullopt;
+    const std::size_t hyphen = find_last_hyphen(text, version_start, end);
+    if (hyphen == NONE) return DebVersion{epoch, text.substr(version_start, end - version_start), {}};
+    if (hyphen + 1 == end || hyphen == version_start) return std::nullopt;  // empty revision or upstream
+    return DebVersion{epoch, text.substr(version_start, hyphen - version_start), text.substr(hyphen + 1, end - hyphen - 1)};
 }
 
 const NativeScheme& deb_scheme() { return DEB_SCHEME; }
