@@ -272,7 +272,9 @@ std::optional<DebVersion> parse_deb_version(std::string_view text) {
     // be white space, a sign and digits, so a colon anywhere else is the first
     // one only when no epoch precedes it, and then the epoch is not a number.
     std::size_t field_end = start;
-    while (field_end < n && is_c_space(text[field_end])) ++field_end;
+    // A blank here would stand after the first non-blank byte: an embedded blank,
+    // which the scan for the end finds.
+    while (field_end < n && is_c_space(text[field_end]) && !is_blank(text[field_end])) ++field_end;
     if (field_end < n && (text[field_end] == '+' || text[field_end] == '-')) ++field_end;
     while (field_end < n && is_digit(text[field_end])) ++field_end;
     const bool has_epoch = field_end < n && text[field_end] == ':';
