@@ -150,9 +150,7 @@ void append_part(KeyBuffer& out, std::string_view part) {
             out.push_back(RUN_CODES[byte]);
             if (byte >= 0x80) out.push_back(byte);
         }
-        const std::size_t digits = i;
-        while (i < part.size() && is_digit(part[i])) ++i;
-        put_banded_digits(out, NUMBERS, part.substr(digits, i - digits));
+        i = put_banded_digit_run(out, NUMBERS, part, i);
     } while (i < part.size());
     out.push_back(PART_END);
 }

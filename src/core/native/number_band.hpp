@@ -11,6 +11,7 @@
 
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
+#include "text.hpp"
 
 namespace tambry::native {
 
@@ -42,24 +43,40 @@ inline void put_banded_u64(KeyBuffer& out, NumberBand band, std::uint64_t value)
     for (unsigned i = 0; i < width; ++i) p[1 + i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
 }
 
-// A run of ASCII digits as the number it spells: leading zeros carry no value.
-inline void put_banded_digits(KeyBuffer& out, NumberBand band, std::string_view digits) {
-    std::size_t start = 0;
-    while (start < digits.size() && digits[start] == '0') ++start;
-    digits.remove_prefix(start);
+// The run of ASCII digits that starts at text[pos] (possibly empty, which is 0) as
+// the number it spells, leading zeros carrying no value; returns where the run ends.
+inline std::size_t put_banded_digit_run(KeyBuffer& out, NumberBand band, std::string_view text, std::size_t pos) {
+    const std::size_t n = text.size();
+    while (pos < n && text[pos] == '0') ++pos;
+    const std::size_t start = pos;
     std::uint64_t value = 0;
-    bool fits = digits.size() <= 20;
-    for (std::size_t i = 0; fits && i < digits.size(); ++i) {
-        const auto digit = static_cast<std::uint64_t>(digits[i] - '0');
-        fits = !__builtin_mul_overflow(value, 10, &value) && !__builtin_add_overflow(value, digit, &value);
+    // Nineteen digits always fit in 64 bits; count on, but stop adding, beyond them.
+    for (; pos < n && is_digit(text[pos]); ++pos) {
+        if (pos - start < 19) value = value * 10 + static_cast<std::uint64_t>(text[pos] - '0');
     }
-    if (fits) {
+    const std::size_t count = pos - start;
+    if (count == 20) {
+        // A twentieth digit may still fit: 10**19 <= 20 digits < 2**64 only up to 18446744073709551615.
+        const auto last = static_cast<std::uint64_t>(text[pos - 1] - '0');
+        std::uint64_t whole = 0;
+        if (!__builtin_mul_overflow(value, 10, &whole) && !__builtin_add_overflow(whole, last, &whole)) {
+            put_banded_u64(out, band, whole);
+            return pos;
+        }
+    }
+    if (count <= 19) {
         put_banded_u64(out, band, value);
-        return;
+        return pos;
     }
     out.push_back(band.huge_code());
-    put_u64(out, digits.size());
-    out.append(reinterpret_cast<const unsigned char*>(digits.data()), digits.size());
+    put_u64(out, count);
+    out.append(reinterpret_cast<const unsigned char*>(text.data() + start), count);
+    return pos;
+}
+
+// A run of ASCII digits as the number it spells: leading zeros carry no value.
+inline void put_banded_digits(KeyBuffer& out, NumberBand band, std::string_view digits) {
+    put_banded_digit_run(out, band, digits, 0);
 }
 
 }  // namespace tambry::native

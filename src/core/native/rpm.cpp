@@ -8,7 +8,9 @@
 #include "native/rpm.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -43,31 +45,49 @@ constexpr NumberBand NUMBERS{0x7B, 124};  // above 'z'
 
 static_assert(NUMBERS.last() == 0xFF);
 
-bool is_separator(char c) { return !is_alnum(c) && c != '~' && c != '^'; }
+// What a byte is to rpm's segment comparison.
+enum class ByteClass : std::uint8_t { Separator, Digit, Letter, Tilde, Caret };
+
+constexpr std::array<ByteClass, 256> CLASSES = [] {
+    std::array<ByteClass, 256> classes{};
+    for (unsigned c = '0'; c <= '9'; ++c) classes[c] = ByteClass::Digit;
+    for (unsigned c = 'a'; c <= 'z'; ++c) classes[c] = ByteClass::Letter;
+    for (unsigned c = 'A'; c <= 'Z'; ++c) classes[c] = ByteClass::Letter;
+    classes['~'] = ByteClass::Tilde;
+    classes['^'] = ByteClass::Caret;
+    return classes;
+}();
+
+ByteClass class_of(char c) { return CLASSES[static_cast<unsigned char>(c)]; }
 
 void append_part(KeyBuffer& out, std::string_view part) {
+    const std::size_t n = part.size();
     std::size_t i = 0;
     bool after_letters = false;
-    for (;;) {
-        while (i < part.size() && is_separator(part[i])) ++i;
-        if (i == part.size()) break;
-        const char c = part[i];
-        if (c == '~' || c == '^') {
-            out.push_back(c == '~' ? TILDE : CARET);
-            ++i;
-            after_letters = false;
-            continue;
-        }
-        if (after_letters) out.push_back(SEGMENT_FOLLOWS);
-        const std::size_t start = i;
-        if (is_digit(c)) {
-            while (i < part.size() && is_digit(part[i])) ++i;
-            put_banded_digits(out, NUMBERS, part.substr(start, i - start));
-            after_letters = false;
-        } else {
-            while (i < part.size() && is_letter(part[i])) ++i;
-            out.append(reinterpret_cast<const unsigned char*>(part.data() + start), i - start);
-            after_letters = true;
+    while (i < n) {
+        switch (class_of(part[i])) {
+            case ByteClass::Separator:
+                ++i;
+                break;
+            case ByteClass::Tilde:
+            case ByteClass::Caret:
+                out.push_back(part[i] == '~' ? TILDE : CARET);
+                ++i;
+                after_letters = false;
+                break;
+            case ByteClass::Digit:
+                if (after_letters) out.push_back(SEGMENT_FOLLOWS);
+                i = put_banded_digit_run(out, NUMBERS, part, i);
+                after_letters = false;
+                break;
+            case ByteClass::Letter: {
+                if (after_letters) out.push_back(SEGMENT_FOLLOWS);
+                const std::size_t start = i;
+                while (i < n && class_of(part[i]) == ByteClass::Letter) ++i;
+                out.append(reinterpret_cast<const unsigned char*>(part.data() + start), i - start);
+                after_letters = true;
+                break;
+            }
         }
     }
     out.push_back(PART_END);
