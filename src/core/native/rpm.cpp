@@ -11,7 +11,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -28,8 +27,7 @@ Ordering compare_numbers(std::string_view a, std::string_view b) {
     a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
     b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
     if (a.size() != b.size()) return order_of(a.size(), b.size());
-    const int c = std::memcmp(a.data(), b.data(), a.size());
-    return order_of(c, 0);
+    return a == b ? Ordering::Equal : order_of(a.compare(b), 0);
 }
 
 // Key codes, in the order rpm gives the things that can stand at one place of a
