@@ -2,10 +2,11 @@
 // upstream version and then the revision, each as alternating runs of non-digits
 // and digits: digit runs as numbers, other runs byte by byte, where "~" sorts
 // before the end of a run, the end of a run before letters, and letters before
-// every other byte. dpkg weighs a byte through a signed char, so bytes above 0x7F
-// sort after the letters but before ASCII punctuation ("1a\xC3" < "1a."); the
-// specified Debian scheme's comparison puts them after the punctuation, which is
-// why this file has its own loop.
+// every other byte. dpkg weighs a byte through a char, which is signed where this
+// order was taken from (x86-64), so bytes above 0x7F sort after the letters but
+// before ASCII punctuation ("1a\xC3" < "1a."); the
+// comparison of tambry.compare's Debian scheme (debian.cpp) puts them after the
+// punctuation, which is why this file has its own loop.
 #include "native/deb.hpp"
 
 #include <array>

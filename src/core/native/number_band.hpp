@@ -74,9 +74,4 @@ inline std::size_t put_banded_digit_run(KeyBuffer& out, NumberBand band, std::st
     return pos;
 }
 
-// A run of ASCII digits as the number it spells: leading zeros carry no value.
-inline void put_banded_digits(KeyBuffer& out, NumberBand band, std::string_view digits) {
-    put_banded_digit_run(out, band, digits, 0);
-}
-
 }  // namespace tambry::native
