@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "native/java_text_tables.hpp"
 
@@ -57,84 +58,124 @@ void append_utf8(SmallVec<char, 64>& out, char32_t cp) {
     out.append(bytes, n);
 }
 
-enum class WordPart { Letter, Other, Joiner, Break };
+// How a character takes part in a word under the JDK's word break rules: a word
+// is a run of letters and digits, where a mid-word mark may stand between two
+// letters and a mid-number mark between two digits, and marks that combine with
+// a letter or digit before them are carried along (after a mid mark they end the
+// word).
+enum class WordPart { Letter, Digit, MidWord, MidNumber, MidEither, Carried, Break };
+
+struct PartRange {
+    char32_t first;
+    char32_t last;
+    WordPart part;
+};
+
+// Outside ASCII and the decimal digits, the characters that are not letters to
+// these rules; any character named nowhere counts as a letter (the JDK's own table
+// is far longer: this is where the two may part).
+constexpr PartRange NON_LETTERS[] = {
+    {0x0080, 0x00A9, WordPart::Break},     {0x00AB, 0x00AC, WordPart::Break},
+    {0x00AD, 0x00AD, WordPart::MidWord},   {0x00AE, 0x00B1, WordPart::Break},
+    {0x00B2, 0x00B3, WordPart::Digit},     {0x00B4, 0x00B4, WordPart::Break},
+    {0x00B6, 0x00B8, WordPart::Break},     {0x00B9, 0x00B9, WordPart::Digit},
+    {0x00BB, 0x00BB, WordPart::Break},     {0x00BC, 0x00BE, WordPart::Digit},
+    {0x00BF, 0x00BF, WordPart::Break},     {0x00D7, 0x00D7, WordPart::Break},
+    {0x00F7, 0x00F7, WordPart::Break},     {0x0300, 0x036F, WordPart::Carried},
+    {0x0483, 0x0489, WordPart::Carried},   {0x058A, 0x058A, WordPart::MidWord},
+    {0x05BE, 0x05BE, WordPart::MidWord},   {0x066B, 0x066B, WordPart::MidNumber},
+    {0x1AB0, 0x1AFF, WordPart::Carried},   {0x1DC0, 0x1DFF, WordPart::Carried},
+    {0x2000, 0x200A, WordPart::Break},     {0x200B, 0x200F, WordPart::Carried},
+    {0x2010, 0x2015, WordPart::MidWord},   {0x2016, 0x2026, WordPart::Break},
+    {0x2027, 0x2027, WordPart::MidWord},   {0x2028, 0x2029, WordPart::Break},
+    {0x202A, 0x202E, WordPart::Carried},   {0x202F, 0x205F, WordPart::Break},
+    {0x2060, 0x2064, WordPart::Carried},   {0x20A0, 0x20CF, WordPart::Break},
+    {0x20D0, 0x20FF, WordPart::Carried},   {0x2160, 0x2188, WordPart::Digit},
+    {0x2190, 0x23FF, WordPart::Break},     {0x2460, 0x249B, WordPart::Digit},
+    {0x249C, 0x24E9, WordPart::Break},     {0x24EA, 0x24FF, WordPart::Digit},
+    {0x2E17, 0x2E17, WordPart::MidWord},   {0x2E1A, 0x2E1A, WordPart::MidWord},
+    {0x3000, 0x3004, WordPart::Break},     {0x3005, 0x3005, WordPart::Break},
+    {0x3008, 0x301B, WordPart::Break},     {0x301C, 0x301C, WordPart::MidWord},
+    {0x3030, 0x3030, WordPart::MidWord},   {0x3041, 0x30FE, WordPart::Break},
+    {0x4E00, 0x9FA5, WordPart::Break},     {0xF900, 0xFA2D, WordPart::Break},
+    {0xFE20, 0xFE2F, WordPart::Carried},   {0xFE31, 0xFE32, WordPart::MidWord},
+    {0xFE58, 0xFE58, WordPart::MidWord},   {0xFE63, 0xFE63, WordPart::MidWord},
+    {0xFEFF, 0xFEFF, WordPart::Carried},   {0xFF01, 0xFF0C, WordPart::Break},
+    {0xFF0D, 0xFF0D, WordPart::MidWord},   {0xFF0E, 0xFF0F, WordPart::Break},
+};
 
 WordPart word_part(char32_t cp) {
     if (cp < 0x80) {
         const char c = static_cast<char>(cp);
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return WordPart::Letter;
-        if ((c >= '0' && c <= '9') || c == '_') return WordPart::Other;
-        if (c == '.' || c == '\'' || c == ':') return WordPart::Joiner;
+        if (c >= '0' && c <= '9') return WordPart::Digit;
+        if (c == '.' || c == '\'' || c == '"') return WordPart::MidEither;
+        if (c == '-' || c == '_') return WordPart::MidWord;
+        if (c == ',') return WordPart::MidNumber;
         return WordPart::Break;
     }
     int digit;
-    if (java_is_digit(cp, digit)) return WordPart::Other;
-    return is_cased(cp) ? WordPart::Letter : WordPart::Other;
+    if (java_is_digit(cp, digit)) return WordPart::Digit;
+    const auto* range = std::upper_bound(std::begin(NON_LETTERS), std::end(NON_LETTERS), cp,
+                                         [](char32_t value, const PartRange& r) { return value < r.first; });
+    if (range != std::begin(NON_LETTERS) && cp <= (range - 1)->last) return (range - 1)->part;
+    return WordPart::Letter;
 }
 
-// The code points of a text, for the sigma's look around its word.
-struct CodePoints {
-    std::string_view text;
-    // The code point that ends just before `pos` and where it starts.
-    char32_t before(std::size_t pos, std::size_t& start) const {
-        std::size_t p = pos - 1;
-        while (p > 0 && pos - p < 4 && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) --p;
-        DecodedChar d = decode_utf8_at(text, p);
-        if (p + d.size != pos) {
-            start = pos - 1;
-            return static_cast<unsigned char>(text[pos - 1]);
+// The words of a text that holds a capital sigma, to tell each sigma's form. The
+// parts of the characters and of their neighbours are found once, so each sigma's look along its word stays within
+// the word up to the nearest cased character.
+class SigmaWords {
+public:
+    explicit SigmaWords(const SmallVec<char32_t, 64>& points) : points_(points) {
+        const std::size_t n = points.size();
+        WordPart last = WordPart::Break;
+        for (std::size_t i = 0; i < n; ++i) {
+            WordPart part = word_part(points[i]);
+            if (part == WordPart::Carried && last != WordPart::Letter && last != WordPart::Digit) {
+                part = WordPart::Break;
+            }
+            parts_.push_back(part);
+            before_.push_back(last);
+            if (part != WordPart::Carried) last = part;
         }
-        start = p;
-        return d.code_point;
+        after_.append_uninitialized(n);
+        for (std::size_t i = 0; i < n; ++i) after_[i] = i + 1 < n ? parts_[i + 1] : WordPart::Break;
     }
+
+    // Java's Final_Cased: a cased character earlier in the sigma's word, none later.
+    bool is_final(std::size_t sigma) const {
+        bool cased_before = false;
+        for (std::size_t i = sigma; i-- > 0 && in_word(i);) {
+            if (is_cased(points_[i])) {
+                cased_before = true;
+                break;
+            }
+        }
+        if (!cased_before) return false;
+        for (std::size_t i = sigma + 1; i < points_.size() && in_word(i); ++i) {
+            if (is_cased(points_[i])) return false;
+        }
+        return true;
+    }
+
+private:
+    bool in_word(std::size_t i) const {
+        const WordPart p = parts_[i];
+        if (p == WordPart::Letter || p == WordPart::Digit || p == WordPart::Carried) return true;
+        if (p == WordPart::Break) return false;
+        const bool letters = before_[i] == WordPart::Letter && after_[i] == WordPart::Letter;
+        const bool digits = before_[i] == WordPart::Digit && after_[i] == WordPart::Digit;
+        if (p == WordPart::MidWord) return letters;
+        if (p == WordPart::MidNumber) return digits;
+        return letters || digits;
+    }
+
+    const SmallVec<char32_t, 64>& points_;
+    SmallVec<WordPart, 64> parts_;
+    SmallVec<WordPart, 64> before_;  // the part of the nearest character before that is not carried
+    SmallVec<WordPart, 64> after_;   // the part of the next character
 };
-
-// Whether the character at [pos, pos + size) belongs to the same word as the one
-// on its left or right: a joiner only between two letters.
-bool joins(WordPart part, bool letter_before, bool letter_after) {
-    if (part == WordPart::Break) return false;
-    if (part == WordPart::Joiner) return letter_before && letter_after;
-    return true;
-}
-
-bool sigma_is_final(std::string_view text, std::size_t pos, std::size_t size) {
-    const CodePoints points{text};
-    // A cased letter earlier in the same word.
-    bool cased_before = false;
-    std::size_t p = pos;
-    char32_t right = CAPITAL_SIGMA;
-    while (p > 0) {
-        std::size_t start;
-        const char32_t cp = points.before(p, start);
-        const WordPart part = word_part(cp);
-        bool letter_left = false;
-        if (start > 0) {
-            std::size_t ignored;
-            letter_left = word_part(points.before(start, ignored)) == WordPart::Letter;
-        }
-        if (!joins(part, letter_left, word_part(right) == WordPart::Letter)) break;
-        if (part == WordPart::Letter) {
-            cased_before = true;
-            break;
-        }
-        right = cp;
-        p = start;
-    }
-    if (!cased_before) return false;
-    // No cased letter later in the same word.
-    char32_t left = CAPITAL_SIGMA;
-    for (std::size_t q = pos + size; q < text.size();) {
-        const DecodedChar d = decode_utf8_at(text, q);
-        const WordPart part = word_part(d.code_point);
-        const bool letter_right =
-            q + d.size < text.size() && word_part(decode_utf8_at(text, q + d.size).code_point) == WordPart::Letter;
-        if (!joins(part, word_part(left) == WordPart::Letter, letter_right)) break;
-        if (part == WordPart::Letter) return false;
-        left = d.code_point;
-        q += d.size;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -175,21 +216,31 @@ bool java_is_digit(char32_t cp, int& value) {
 }
 
 void java_lower_utf8(std::string_view text, SmallVec<char, 64>& out) {
+    SmallVec<char32_t, 64> points;
+    SmallVec<std::uint8_t, 64> sizes;
+    bool has_sigma = false;
     for (std::size_t pos = 0; pos < text.size();) {
         const DecodedChar d = decode_utf8_at(text, pos);
-        if (d.code_point < 0x80 || (d.size == 1 && d.code_point >= 0x80)) {
+        points.push_back(d.code_point);
+        sizes.push_back(static_cast<std::uint8_t>(d.size));
+        has_sigma |= d.code_point == CAPITAL_SIGMA && d.size > 1;
+        pos += d.size;
+    }
+    std::optional<SigmaWords> words;
+    if (has_sigma) words.emplace(points);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const char32_t cp = points[i];
+        if (sizes[i] == 1) {
             // ASCII, or a malformed byte kept as it is.
-            const unsigned char byte = static_cast<unsigned char>(text[pos]);
-            out.push_back(static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte));
-        } else if (d.code_point == CAPITAL_I_WITH_DOT) {
+            out.push_back(static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp + ('a' - 'A') : cp));
+        } else if (cp == CAPITAL_I_WITH_DOT) {
             append_utf8(out, 'i');
             append_utf8(out, COMBINING_DOT_ABOVE);
-        } else if (d.code_point == CAPITAL_SIGMA) {
-            append_utf8(out, sigma_is_final(text, pos, d.size) ? FINAL_SIGMA : SMALL_SIGMA);
+        } else if (cp == CAPITAL_SIGMA) {
+            append_utf8(out, words->is_final(i) ? FINAL_SIGMA : SMALL_SIGMA);
         } else {
-            append_utf8(out, java_lower(d.code_point));
+            append_utf8(out, java_lower(cp));
         }
-        pos += d.size;
     }
 }
 

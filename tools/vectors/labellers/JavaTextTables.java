@@ -8,9 +8,16 @@ import java.util.ArrayList;
 import java.util.List;
 
 public class JavaTextTables {
+    // ConditionalSpecialCasing.isCased: the letters of general category Lu, Ll or
+    // Lt, and the few ranges it adds for Other_Lowercase and Other_Uppercase.
     static boolean cased(int cp) {
         int t = Character.getType(cp);
-        return t == Character.LOWERCASE_LETTER || t == Character.UPPERCASE_LETTER || t == Character.TITLECASE_LETTER;
+        if (t == Character.LOWERCASE_LETTER || t == Character.UPPERCASE_LETTER || t == Character.TITLECASE_LETTER) {
+            return true;
+        }
+        return (cp >= 0x02B0 && cp <= 0x02B8) || (cp >= 0x02C0 && cp <= 0x02C1) || (cp >= 0x02E0 && cp <= 0x02E4)
+            || cp == 0x0345 || cp == 0x037A || (cp >= 0x1D2C && cp <= 0x1D61) || (cp >= 0x2160 && cp <= 0x217F)
+            || (cp >= 0x24B6 && cp <= 0x24E9);
     }
 
     public static void main(String[] args) {
@@ -60,7 +67,7 @@ public class JavaTextTables {
         out.append("};\n\n");
 
         out.append("struct Range {\n    char32_t first;\n    char32_t last;\n};\n\n");
-        out.append("// Letters of general category Lu, Ll or Lt: the cased letters that decide\n// whether a capital sigma is word-final.\n");
+        out.append("// The cased characters as Java's final-sigma rule counts them.\n");
         out.append("inline constexpr Range CASED[] = {\n");
         for (int cp = 0; cp <= 0x10FFFF; cp++) {
             if (!cased(cp)) continue;
