@@ -40,32 +40,30 @@ using Kind = MavenItem::Kind;
 constexpr std::size_t INT_DIGITS = 9;
 constexpr std::size_t LONG_DIGITS = 18;
 
-// ComparableVersion lowers the whole text first; ASCII texts need no case tables.
-void lower_text(std::string_view text, SmallVec<char, 64>& out) {
-    char* p = out.append_uninitialized(text.size());
-    unsigned char high = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        high |= static_cast<unsigned char>(text[i]);
-        p[i] = to_lower(text[i]);
-    }
-    if (high >= 0x80) {
-        out.clear();
-        java_lower_utf8(text, out);
-    }
-}
+// A parsed version seen from outside: its text (lowered, or ASCII to be lowered
+// byte by byte) and its normalised items.
+struct MavenView {
+    std::string_view text;
+    const MavenItem* items;
+    std::size_t count;
+};
 
-// A digit of a number item, and where the next one starts.
-int digit_at(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return byte - '0';
-    }
+[[gnu::noinline]] int unicode_digit_at(std::string_view text, std::size_t& pos) {
     const DecodedChar d = decode_utf8_at(text, pos);
     pos += d.size;
     int value = 0;
     java_is_digit(d.code_point, value);
     return value;
+}
+
+// A digit of a number item, and where the next one starts.
+inline int digit_at(std::string_view text, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return byte - '0';
+    }
+    return unicode_digit_at(text, pos);
 }
 
 // The digits of a Big item without its leading zeros (of any script): where they
@@ -85,201 +83,423 @@ std::size_t significant_digits(std::string_view text, const MavenItem& item, std
     return count;
 }
 
-bool is_null(std::string_view text, const MavenItem& item) {
-    switch (item.kind) {
-        case Kind::Word: return item.qualifier == MAVEN_RELEASE;
-        case Kind::Int:
-        case Kind::Long: return item.value == 0;
-        case Kind::Big: {
-            std::size_t first;
-            return significant_digits(text, item, first) == 0;
-        }
-        case Kind::Open: break;
+bool equal_lowered(std::string_view word, std::string_view lower) {
+    if (word.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (to_lower(word[i]) != lower[i]) return false;
     }
-    return false;
-}
-
-// How an item compares with nothing, the end of a shorter list: -1, 0 or 1.
-int sign_against_nothing(std::string_view text, const MavenItem& item) {
-    if (item.kind == Kind::Open) return 0;
-    if (item.kind == Kind::Word) return item.qualifier < MAVEN_RELEASE ? -1 : (item.qualifier > MAVEN_RELEASE);
-    return is_null(text, item) ? 0 : 1;
-}
-
-// How the items from `from` on compare with nothing: the first that is not null
-// decides. After normalisation a non-empty rest always holds one.
-int rest_against_nothing(const MavenVersion& v, std::size_t from) {
-    const std::string_view text{v.text.data(), v.text.size()};
-    for (std::size_t i = from; i < v.items.size(); ++i) {
-        const int sign = sign_against_nothing(text, v.items[i]);
-        if (sign != 0) return sign;
-    }
-    return 0;
+    return true;
 }
 
 std::uint8_t qualifier_of(std::string_view word, bool before_digit) {
-    if (before_digit && word.size() == 1) {
-        if (word[0] == 'a') return 0;
-        if (word[0] == 'b') return 1;
-        if (word[0] == 'm') return 2;
-    }
-    struct Known {
-        std::string_view word;
-        std::uint8_t qualifier;
-    };
-    static constexpr Known KNOWN[] = {
-        {"alpha", 0}, {"beta", 1},  {"milestone", 2}, {"rc", 3},      {"cr", 3}, {"snapshot", 4},
-        {"ga", 5},    {"final", 5}, {"release", 5},   {"sp", 6},
-    };
-    for (const Known& known : KNOWN) {
-        if (word == known.word) return known.qualifier;
+    switch (word.size()) {
+        case 1:
+            if (!before_digit) break;
+            switch (to_lower(word[0])) {
+                case 'a': return 0;
+                case 'b': return 1;
+                case 'm': return 2;
+            }
+            break;
+        case 2:
+            if (equal_lowered(word, "rc") || equal_lowered(word, "cr")) return 3;
+            if (equal_lowered(word, "ga")) return MAVEN_RELEASE;
+            if (equal_lowered(word, "sp")) return 6;
+            break;
+        case 4:
+            if (equal_lowered(word, "beta")) return 1;
+            break;
+        case 5:
+            if (equal_lowered(word, "alpha")) return 0;
+            if (equal_lowered(word, "final")) return MAVEN_RELEASE;
+            break;
+        case 7:
+            if (equal_lowered(word, "release")) return MAVEN_RELEASE;
+            break;
+        case 8:
+            if (equal_lowered(word, "snapshot")) return 4;
+            break;
+        case 9:
+            if (equal_lowered(word, "milestone")) return 2;
+            break;
     }
     return MAVEN_OTHER_WORD;
 }
 
-enum class CharClass { Dot, Dash, Digit, Other };
+// Copies an item field by field. An item is built with narrow stores, and a copy
+// made of wide loads right after them stalls until they have settled.
+inline void assign(MavenItem& to, const MavenItem& from) {
+    to.kind = from.kind;
+    to.against_nothing = from.against_nothing;
+    to.qualifier = from.qualifier;
+    to.start = from.start;
+    to.size = from.size;
+    to.value = from.value;
+}
 
-// Splits the lowered text into items as ComparableVersion.parseVersion does, and
-// normalises on the way: a null item is held back until an item that is not null
-// follows it in the same list, and a nested list until it holds such an item,
-// which is what dropping every list's trailing nulls comes to.
-class Parser {
+// The items of one version while they are read: room for the usual handful inside,
+// and the last ones can be taken back.
+class ItemArray {
 public:
-    explicit Parser(MavenVersion& out) : out_(out), text_(out.text.data(), out.text.size()) {}
+    const MavenItem* data() const { return store_.data(); }
+    std::size_t size() const { return size_; }
 
-    void run() {
-        bool in_digits = false;
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < text_.size();) {
-            std::size_t width = 1;
-            switch (classify(i, width)) {
-                case CharClass::Dot:
-                case CharClass::Dash:
-                    if (i == start) {
-                        add(number(i, i + 1, true));
-                    } else {
-                        add(token(in_digits, start, i));
-                    }
-                    start = i + 1;
-                    if (text_[i] == '-') open();
-                    break;
-                case CharClass::Digit:
-                    if (!in_digits && i > start) {
-                        if (list_size_ != 0) open();
-                        add(word(start, i, true));
-                        start = i;
-                        open();
-                    }
-                    in_digits = true;
-                    break;
-                case CharClass::Other:
-                    if (in_digits && i > start) {
-                        add(number(start, i, false));
-                        start = i;
-                        open();
-                    }
-                    in_digits = false;
-                    break;
+    // The next item, which the caller fills whole, in place: an item built
+    // elsewhere and copied in would be read back before its stores have settled.
+    MavenItem& next() {
+        if (size_ == store_.size()) store_.append_uninitialized(1);
+        return store_[size_++];
+    }
+    void truncate(std::size_t size) { size_ = size; }
+
+    // Puts `count` Open items before the last `tail` items.
+    void insert_opens(std::size_t tail, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) set_open(next());
+        MavenItem* items = store_.data();
+        const std::size_t first = size_ - count - tail;
+        for (std::size_t i = size_; i-- > first + count;) assign(items[i], items[i - count]);
+        for (std::size_t i = first; i < first + count; ++i) set_open(items[i]);
+    }
+
+    static void set_open(MavenItem& item) { assign(item, MavenItem{Kind::Open, 0, 0, 0, 0, 0}); }
+
+private:
+    SmallVec<MavenItem, 24> store_;
+    std::size_t size_ = 0;
+};
+
+// Splits a text into items as ComparableVersion.parseVersion does, a run at a
+// time: Maven walks the text a character at a time, and a run of digits or of
+// other characters up to a separator or to a change between the two comes to the
+// same. Each step tells a sink of the items and nested lists it found, in order.
+//
+// An ASCII text is read as it stands and its words lowered as they are compared;
+// when only ASCII is read, a byte outside it stops the reading (failed()), as the
+// text must then be lowered with Java's case data first.
+class Tokenizer {
+public:
+    Tokenizer(std::string_view text, bool ascii_only) : text_(text), ascii_only_(ascii_only) {}
+
+    bool failed() const { return failed_; }
+
+    // Reads one run; false once the text is done (or the reading failed).
+    template <class Sink>
+    [[gnu::always_inline]] inline bool step(Sink& sink) {
+        const std::size_t n = text_.size();
+        if (pos_ >= n) return false;
+        const std::size_t i = pos_;
+        const char c = text_[i];
+        if (c == '.' || c == '-') {
+            add(sink, MavenItem{Kind::Int, 0, 0, 0, 0, 0});  // an empty part reads as 0
+            if (c == '-') open(sink);
+            pos_ = i + 1;
+            return true;
+        }
+        bool digits;
+        std::size_t end;
+        MavenItem item;
+        if (!scan_ascii_run(i, digits, end, item)) {
+            if (!scan_run(i, digits, end)) {
+                failed_ = true;
+                return false;
             }
-            i += width;
+            const bool before_digit = end < n && text_[end] != '.' && text_[end] != '-';
+            item = token(digits, i, end, before_digit);
         }
-        if (text_.size() > start) {
-            if (!in_digits && list_size_ != 0) open();
-            add(token(in_digits, start, text_.size()));
+        if (end == n) {
+            if (!digits && list_size_ != 0) open(sink);
+            add(sink, item);
+        } else if (text_[end] == '.' || text_[end] == '-') {
+            add(sink, item);
+            if (text_[end] == '-') open(sink);
+            ++end;
+        } else {
+            if (!digits && list_size_ != 0) open(sink);
+            add(sink, item);
+            open(sink);
         }
+        pos_ = end;
+        return true;
     }
 
 private:
-    CharClass classify(std::size_t i, std::size_t& width) const {
+    template <class Sink>
+    void add(Sink& sink, const MavenItem& item) {
+        ++list_size_;
+        sink.item(item);
+    }
+
+    template <class Sink>
+    void open(Sink& sink) {
+        list_size_ = 0;
+        sink.open();
+    }
+
+    // The common case: a run of ASCII that ends at the end, at a separator or at
+    // another ASCII character, read with its item in one pass. False when the run
+    // meets a byte outside ASCII, which may continue it.
+    [[gnu::always_inline]] inline bool scan_ascii_run(std::size_t i, bool& digits, std::size_t& end,
+                                                      MavenItem& item) const {
+        const char* p = text_.data();
+        const std::size_t n = text_.size();
+        if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
+        std::size_t j = i;
+        digits = is_digit(p[i]);
+        if (digits) {
+            while (j < n && p[j] == '0') ++j;
+            const std::size_t first = j;
+            std::uint64_t value = 0;
+            for (; j < n && is_digit(p[j]); ++j) {
+                if (j - first < LONG_DIGITS) value = value * 10 + static_cast<std::uint64_t>(p[j] - '0');
+            }
+            if (j < n && static_cast<unsigned char>(p[j]) >= 0x80) return false;
+            end = j;
+            // A run of nothing but zeros is kept whole.
+            const std::size_t count = first == j ? j - i : j - first;
+            const auto sign = static_cast<std::int8_t>(first != j);
+            if (count > LONG_DIGITS) {
+                item = MavenItem{Kind::Big, sign, 0, first == j ? i : first, first == j ? j - i : j - first, 0};
+            } else {
+                item = MavenItem{count <= INT_DIGITS ? Kind::Int : Kind::Long, sign, 0, 0, 0, value};
+            }
+            return true;
+        }
+        for (++j; j < n; ++j) {
+            const char c = p[j];
+            if (c == '.' || c == '-' || is_digit(c)) break;
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+        }
+        end = j;
+        const bool before_digit = j < n && is_digit(p[j]);
+        const std::uint8_t qualifier = qualifier_of(text_.substr(i, j - i), before_digit);
+        const auto sign = static_cast<std::int8_t>(qualifier < MAVEN_RELEASE ? -1 : qualifier > MAVEN_RELEASE);
+        item = MavenItem{Kind::Word, sign, qualifier, i, j - i, 0};
+        return true;
+    }
+
+    // Whether the character at `i` is a digit, and its width; false from `ok` when
+    // it lies outside ASCII and only ASCII is read.
+    bool is_digit_at(std::size_t i, std::size_t& width, bool& ok) const {
         const char c = text_[i];
-        if (c == '.') return CharClass::Dot;
-        if (c == '-') return CharClass::Dash;
-        if (is_digit(c)) return CharClass::Digit;
-        if (static_cast<unsigned char>(c) < 0x80) return CharClass::Other;
+        width = 1;
+        if (static_cast<unsigned char>(c) < 0x80) return is_digit(c);
+        if (ascii_only_) {
+            ok = false;
+            return false;
+        }
         const DecodedChar d = decode_utf8_at(text_, i);
         width = d.size;
         int value;
-        return java_is_digit(d.code_point, value) ? CharClass::Digit : CharClass::Other;
+        return java_is_digit(d.code_point, value);
     }
 
-    MavenItem token(bool digits, std::size_t start, std::size_t end) const {
-        return digits ? number(start, end, false) : word(start, end, false);
+    // The run that starts at `i` (not a separator): its kind and where it ends.
+    bool scan_run(std::size_t i, bool& digits, std::size_t& end) const {
+        bool ok = true;
+        std::size_t width;
+        digits = is_digit_at(i, width, ok);
+        end = i + width;
+        while (ok && end < text_.size()) {
+            const char c = text_[end];
+            if (c == '.' || c == '-') break;
+            if (is_digit_at(end, width, ok) != digits) break;
+            end += width;
+        }
+        return ok;
     }
 
-    MavenItem word(std::size_t start, std::size_t end, bool before_digit) const {
-        MavenItem item{};
-        item.kind = Kind::Word;
-        item.qualifier = qualifier_of(text_.substr(start, end - start), before_digit);
-        item.start = start;
-        item.size = end - start;
-        return item;
-    }
-
-    // `zero` stands for the 0 that an empty part between separators reads as.
-    MavenItem number(std::size_t start, std::size_t end, bool zero) const {
-        MavenItem item{};
-        item.kind = Kind::Int;
-        if (zero) return item;
+    // `before_digit`: the run ends where a digit starts.
+    MavenItem token(bool digits, std::size_t start, std::size_t end, bool before_digit) const {
+        if (!digits) {
+            const std::uint8_t qualifier = qualifier_of(text_.substr(start, end - start), before_digit);
+            const auto sign = static_cast<std::int8_t>(qualifier < MAVEN_RELEASE ? -1 : qualifier > MAVEN_RELEASE);
+            return MavenItem{Kind::Word, sign, qualifier, start, end - start, 0};
+        }
         // Only ASCII zeros are stripped, and a run of nothing but them is kept whole.
         std::size_t first = start;
         while (first < end && text_[first] == '0') ++first;
         if (first == end) first = start;
         std::size_t count = 0;
         std::uint64_t value = 0;
+        bool nonzero = false;
         for (std::size_t pos = first; pos < end; ++count) {
             const int digit = digit_at(text_, pos);
+            nonzero |= digit != 0;
             if (count < LONG_DIGITS) value = value * 10 + static_cast<std::uint64_t>(digit);
         }
-        if (count <= LONG_DIGITS) {
-            item.kind = count <= INT_DIGITS ? Kind::Int : Kind::Long;
-            item.value = value;
-        } else {
-            item.kind = Kind::Big;
-            item.start = first;
-            item.size = end - first;
-        }
-        return item;
+        const auto sign = static_cast<std::int8_t>(nonzero);
+        if (count > LONG_DIGITS) return MavenItem{Kind::Big, sign, 0, first, end - first, 0};
+        return MavenItem{count <= INT_DIGITS ? Kind::Int : Kind::Long, sign, 0, 0, 0, value};
     }
 
-    void add(const MavenItem& item) {
-        ++list_size_;
-        if (is_null(text_, item)) {
-            held_nulls_.push_back(item);
+    std::string_view text_;
+    bool ascii_only_;
+    bool failed_ = false;
+    std::size_t pos_ = 0;
+    std::size_t list_size_ = 0;  // items of the innermost list as Maven counts them
+};
+
+// Normalises into an array: a null item is held back until an item that is not
+// null follows it in the same list, and a nested list until it holds such an
+// item, which is what dropping every list's trailing nulls comes to.
+class Normaliser {
+public:
+    explicit Normaliser(ItemArray& out) : out_(out) {}
+
+    void item(const MavenItem& item) {
+        if (item.against_nothing == 0) {
+            ++held_nulls_;
+            assign(out_.next(), item);
             return;
         }
-        for (; held_lists_ != 0; --held_lists_) {
-            MavenItem open{};
-            open.kind = Kind::Open;
-            out_.items.push_back(open);
+        if (held_lists_ != 0) {
+            if (held_nulls_ == 0) {
+                for (; held_lists_ != 0; --held_lists_) ItemArray::set_open(out_.next());
+            } else {
+                out_.insert_opens(held_nulls_, held_lists_);
+            }
+            held_lists_ = 0;
         }
-        out_.items.append(held_nulls_.data(), held_nulls_.size());
-        held_nulls_.clear();
-        out_.items.push_back(item);
+        held_nulls_ = 0;
+        assign(out_.next(), item);
     }
 
     void open() {
         // The nulls before a nested list go whether or not the list stays.
-        held_nulls_.clear();
+        out_.truncate(out_.size() - held_nulls_);
+        held_nulls_ = 0;
         ++held_lists_;
-        list_size_ = 0;
     }
 
-    MavenVersion& out_;
-    std::string_view text_;
-    SmallVec<MavenItem, 4> held_nulls_;
-    std::size_t held_lists_ = 0;
-    std::size_t list_size_ = 0;  // items of the innermost list as Maven counts them
+    void finish() { out_.truncate(out_.size() - held_nulls_); }
+
+private:
+    ItemArray& out_;
+    std::size_t held_nulls_ = 0;  // the last items, nulls not yet followed by an item
+    std::size_t held_lists_ = 0;  // nested lists opened and not yet holding an item
 };
 
-Ordering ordering_of(int sign) { return sign < 0 ? Ordering::Less : (sign > 0 ? Ordering::Greater : Ordering::Equal); }
+bool parse_items(std::string_view text, bool ascii_only, ItemArray& out) {
+    Tokenizer tokens(text, ascii_only);
+    Normaliser sink(out);
+    while (tokens.step(sink)) {
+    }
+    sink.finish();
+    return !tokens.failed();
+}
+
+// The normalised items of an ASCII text one at a time, for a comparison that
+// stops at the first difference. It holds back what Normaliser holds back and
+// lets it go once an item that is not null arrives.
+class ItemStream {
+public:
+    explicit ItemStream(std::string_view text) : tokens_(text, true) {}
+
+    bool failed() const { return tokens_.failed(); }
+
+    // The next item, or null at the end; it stays valid until the next call.
+    const MavenItem* next() {
+        static constexpr MavenItem OPEN{Kind::Open, 0, 0, 0, 0, 0};
+        for (;;) {
+            if (opens_out_ != 0) {
+                --opens_out_;
+                return &OPEN;
+            }
+            if (nulls_next_ < nulls_out_) return &nulls_[nulls_next_++];
+            if (has_item_) {
+                has_item_ = false;
+                return &item_;
+            }
+            if (nulls_out_ != 0) {
+                nulls_.clear();
+                nulls_out_ = nulls_next_ = 0;
+            }
+            for (; deferred_opens_ != 0; --deferred_opens_) hold_open();
+            if (!tokens_.step(*this)) return nullptr;
+        }
+    }
+
+    // The sink of the tokens.
+    void item(const MavenItem& item) {
+        if (item.against_nothing == 0) {
+            assign(*nulls_.append_uninitialized(1), item);
+            return;
+        }
+        opens_out_ = held_lists_;
+        held_lists_ = 0;
+        nulls_out_ = nulls_.size();
+        nulls_next_ = 0;
+        assign(item_, item);
+        has_item_ = true;
+    }
+
+    void open() {
+        // An item let go in this step still goes out before the list opens.
+        if (has_item_) {
+            ++deferred_opens_;
+        } else {
+            hold_open();
+        }
+    }
+
+private:
+    void hold_open() {
+        nulls_.clear();
+        ++held_lists_;
+    }
+
+    Tokenizer tokens_;
+    SmallVec<MavenItem, 4> nulls_;  // held nulls, then the nulls going out
+    std::size_t nulls_out_ = 0;
+    std::size_t nulls_next_ = 0;
+    std::size_t opens_out_ = 0;
+    std::size_t held_lists_ = 0;
+    std::size_t deferred_opens_ = 0;
+    MavenItem item_{};
+    bool has_item_ = false;
+};
+
+// A text parsed for one comparison or key: read in place when it is ASCII.
+class ParsedText {
+public:
+    explicit ParsedText(std::string_view text) : text_(text) {
+        if (parse_items(text, true, items_)) return;
+        java_lower_utf8(text, lowered_);
+        text_ = {lowered_.data(), lowered_.size()};
+        items_.truncate(0);
+        parse_items(text_, false, items_);
+    }
+    ParsedText(const ParsedText&) = delete;
+    ParsedText& operator=(const ParsedText&) = delete;
+
+    MavenView view() const { return {text_, items_.data(), items_.size()}; }
+
+private:
+    std::string_view text_;
+    SmallVec<char, 64> lowered_;
+    ItemArray items_;
+};
+
+MavenView view_of(const MavenVersion& v) { return {{v.text.data(), v.text.size()}, v.items.data(), v.items.size()}; }
+
+// How the items from `from` on compare with nothing: the first that is not null
+// decides. After normalisation a non-empty rest always holds one.
+int rest_against_nothing(const MavenView& v, std::size_t from) {
+    for (std::size_t i = from; i < v.count; ++i) {
+        if (v.items[i].against_nothing != 0) return v.items[i].against_nothing;
+    }
+    return 0;
+}
+
+unsigned char word_rank(char c) { return java_order_rank(static_cast<unsigned char>(to_lower(c))); }
 
 int compare_words(std::string_view at, const MavenItem& a, std::string_view bt, const MavenItem& b) {
     if (a.qualifier != b.qualifier) return a.qualifier < b.qualifier ? -1 : 1;
     if (a.qualifier != MAVEN_OTHER_WORD) return 0;
     const std::size_t n = a.size < b.size ? a.size : b.size;
     for (std::size_t i = 0; i < n; ++i) {
-        const auto x = java_order_rank(static_cast<unsigned char>(at[a.start + i]));
-        const auto y = java_order_rank(static_cast<unsigned char>(bt[b.start + i]));
+        const unsigned char x = word_rank(at[a.start + i]);
+        const unsigned char y = word_rank(bt[b.start + i]);
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
@@ -298,14 +518,34 @@ int compare_bigs(std::string_view at, const MavenItem& a, std::string_view bt, c
     return 0;
 }
 
-// Two items at the same place, neither of them Open.
+// Two items at the same place.
 int compare_items(std::string_view at, const MavenItem& a, std::string_view bt, const MavenItem& b) {
+    if (a.kind == Kind::Open || b.kind == Kind::Open) {
+        if (a.kind == b.kind) return 0;
+        // A nested list is above a word and below a number.
+        const MavenItem& other = a.kind == Kind::Open ? b : a;
+        const int list_side = other.kind == Kind::Word ? 1 : -1;
+        return a.kind == Kind::Open ? list_side : -list_side;
+    }
     const bool a_word = a.kind == Kind::Word;
     const bool b_word = b.kind == Kind::Word;
     if (a_word || b_word) return a_word && b_word ? compare_words(at, a, bt, b) : (a_word ? -1 : 1);
     if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;  // Int < Long < Big
     if (a.kind == Kind::Big) return compare_bigs(at, a, bt, b);
     return a.value < b.value ? -1 : (a.value > b.value);
+}
+
+Ordering compare_views(const MavenView& a, const MavenView& b) {
+    const std::size_t n = a.count < b.count ? a.count : b.count;
+    for (std::size_t i = 0; i < n; ++i) {
+        // Two Opens match: their items follow, and nothing after them.
+        const int c = compare_items(a.text, a.items[i], b.text, b.items[i]);
+        if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
+    }
+    int c = 0;
+    if (a.count > n) c = rest_against_nothing(a, n);
+    if (b.count > n) c = -rest_against_nothing(b, n);
+    return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
 }
 
 // Key bytes of one item. Below the end of a version, then above it; inside each
@@ -327,9 +567,10 @@ enum KeyCode : unsigned char {
     BIG_NUMBER = 0xFE,  // + digit count + digits
 };
 
+// The word as put_text would put its lowered bytes, each by its UTF-16 rank.
 void put_word(KeyBuffer& out, std::string_view word) {
     for (const char c : word) {
-        const unsigned char rank = java_order_rank(static_cast<unsigned char>(c));
+        const unsigned char rank = word_rank(c);
         if (rank <= 0x01) {
             out.push_back(0x01);
             out.push_back(static_cast<unsigned char>(rank + 1));
@@ -389,21 +630,79 @@ void put_item(KeyBuffer& out, std::string_view text, const MavenItem& item, int 
     }
 }
 
+void append_key(const MavenView& v, KeyBuffer& out) {
+    // The item from which the rest's comparison with nothing was last found.
+    std::size_t decided_at = 0;
+    int rest = 0;
+    for (std::size_t i = 0; i < v.count; ++i) {
+        int sign = v.items[i].against_nothing;
+        if (sign == 0) {
+            if (i >= decided_at) {
+                decided_at = i + 1;
+                while (decided_at < v.count && (rest = v.items[decided_at].against_nothing) == 0) ++decided_at;
+            }
+            sign = rest;
+        }
+        put_item(out, v.text, v.items[i], sign);
+    }
+    out.push_back(END);
+}
+
+// How the rest of a stream, from `first` on, compares with nothing; false when
+// the stream meets a byte outside ASCII.
+bool rest_of_stream(ItemStream& stream, const MavenItem& first, int& sign) {
+    sign = first.against_nothing;
+    while (sign == 0) {
+        const MavenItem* item = stream.next();
+        if (!item) break;
+        sign = item->against_nothing;
+    }
+    return !stream.failed();
+}
+
+constexpr int NOT_ASCII = 2;
+
+// Two ASCII texts compared item by item as they are read, up to the first
+// difference: -1, 0 or 1, or NOT_ASCII when either holds a byte outside ASCII.
+int compare_ascii(std::string_view a, std::string_view b) {
+    ItemStream left(a), right(b);
+    for (;;) {
+        const MavenItem* x = left.next();
+        const MavenItem* y = right.next();
+        if (left.failed() || right.failed()) return NOT_ASCII;
+        int c;
+        if (x && y) {
+            if (x->kind == y->kind && (x->kind == Kind::Int || x->kind == Kind::Long)) {
+                if (x->value == y->value) continue;
+                return x->value < y->value ? -1 : 1;
+            }
+            c = compare_items(a, *x, b, *y);
+        } else if (x) {
+            if (!rest_of_stream(left, *x, c)) return NOT_ASCII;
+        } else if (y) {
+            if (!rest_of_stream(right, *y, c)) return NOT_ASCII;
+            c = -c;
+        } else {
+            return 0;
+        }
+        if (c != 0) return c;
+    }
+}
+
 class MavenScheme final : public NativeScheme {
 public:
     bool is_valid(std::string_view) const override { return true; }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        MavenVersion left, right;
-        parse_maven(a, left);
-        parse_maven(b, right);
-        return compare_maven(left, right);
+        const int c = compare_ascii(a, b);
+        if (c != NOT_ASCII) return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
+        const ParsedText left(a), right(b);
+        return compare_views(left.view(), right.view());
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
-        MavenVersion version;
-        parse_maven(text, version);
-        append_maven_key(version, out);
+        const ParsedText version(text);
+        native::append_key(version.view(), out);
         return true;
     }
 };
@@ -415,61 +714,24 @@ constinit const MavenScheme MAVEN_SCHEME{};
 void parse_maven(std::string_view text, MavenVersion& out) {
     out.text.clear();
     out.items.clear();
-    lower_text(text, out.text);
-    Parser(out).run();
+    char* lowered = out.text.append_uninitialized(text.size());
+    bool ascii = true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        ascii &= static_cast<unsigned char>(text[i]) < 0x80;
+        lowered[i] = to_lower(text[i]);
+    }
+    if (!ascii) {
+        out.text.clear();
+        java_lower_utf8(text, out.text);
+    }
+    ItemArray items;
+    parse_items({out.text.data(), out.text.size()}, false, items);
+    out.items.append(items.data(), items.size());
 }
 
-Ordering compare_maven(const MavenVersion& a, const MavenVersion& b) {
-    const std::string_view at{a.text.data(), a.text.size()};
-    const std::string_view bt{b.text.data(), b.text.size()};
-    const std::size_t na = a.items.size(), nb = b.items.size();
-    std::size_t i = 0;
-    for (; i < na && i < nb; ++i) {
-        const MavenItem& x = a.items[i];
-        const MavenItem& y = b.items[i];
-        const bool x_list = x.kind == Kind::Open;
-        const bool y_list = y.kind == Kind::Open;
-        int c;
-        if (x_list && y_list) {
-            continue;  // both nested lists: their items follow, and nothing after them
-        } else if (x_list || y_list) {
-            // A nested list is above a word and below a number.
-            const MavenItem& other = x_list ? y : x;
-            c = other.kind == Kind::Word ? 1 : -1;
-            if (y_list) c = -c;
-        } else {
-            c = compare_items(at, x, bt, y);
-        }
-        if (c != 0) return ordering_of(c);
-    }
-    if (i < na) return ordering_of(rest_against_nothing(a, i));
-    if (i < nb) return ordering_of(-rest_against_nothing(b, i));
-    return Ordering::Equal;
-}
+Ordering compare_maven(const MavenVersion& a, const MavenVersion& b) { return compare_views(view_of(a), view_of(b)); }
 
-void append_maven_key(const MavenVersion& version, KeyBuffer& out) {
-    const std::string_view text{version.text.data(), version.text.size()};
-    const std::size_t n = version.items.size();
-    // The item from which the rest's comparison with nothing was last found.
-    std::size_t decided_at = 0;
-    int rest = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const MavenItem& item = version.items[i];
-        int sign = sign_against_nothing(text, item);
-        if (sign == 0) {
-            if (i >= decided_at) {
-                decided_at = i + 1;
-                rest = 0;
-                while (decided_at < n && (rest = sign_against_nothing(text, version.items[decided_at])) == 0) {
-                    ++decided_at;
-                }
-            }
-            sign = rest;
-        }
-        put_item(out, text, item, sign);
-    }
-    out.push_back(END);
-}
+void append_maven_key(const MavenVersion& version, KeyBuffer& out) { append_key(view_of(version), out); }
 
 const NativeScheme& maven_scheme() { return MAVEN_SCHEME; }
 

@@ -25,6 +25,9 @@ struct MavenItem {
         Open,
     };
     Kind kind;
+    // How the item compares with nothing (the end of a shorter list): -1, 0 or 1.
+    // 0 for a null item (a zero, a release word) and for Open.
+    std::int8_t against_nothing;
     // Word: 0 to 6 for alpha, beta, milestone, rc, snapshot, the release ("", "ga",
     // "final", "release") and sp, after the aliases; 7 for any other word.
     std::uint8_t qualifier;
@@ -37,7 +40,8 @@ inline constexpr std::uint8_t MAVEN_RELEASE = 5;
 inline constexpr std::uint8_t MAVEN_OTHER_WORD = 7;
 
 // A Maven version after Maven's normalisation (the null items that end each list
-// removed): the text lowered as Maven lowers it, and the items.
+// removed): the text lowered as Maven lowers it, and the items. A null item stays
+// only where an item that is not null follows it in the same list.
 struct MavenVersion {
     SmallVec<char, 64> text;
     SmallVec<MavenItem, 16> items;
