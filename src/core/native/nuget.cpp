@@ -13,6 +13,7 @@
 // then optionally '+' and metadata of the same characters (leading zeros allowed).
 #include "native/nuget.hpp"
 
+#include <array>
 #include <cstdint>
 
 #include "native/key_encoding.hpp"
@@ -23,10 +24,25 @@ namespace {
 
 constexpr std::uint64_t INT_MAX_VALUE = 2147483647;
 
-bool is_label_char(char c) { return is_alnum(c) || c == '-'; }
+// The characters of labels and metadata: ASCII letters, digits and '-'.
+constexpr std::array<bool, 256> LABEL_CHARS = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = is_alnum(static_cast<char>(c)) || c == '-';
+    return table;
+}();
 
-// One part of the version numbers: digits with white space around them.
-bool parse_part(std::string_view section, std::uint32_t& value) {
+bool is_label_char(char c) { return LABEL_CHARS[static_cast<unsigned char>(c)]; }
+
+// What a comparison needs of a version: its numbers, and its labels as they lie
+// in the text.
+struct NugetView {
+    std::uint32_t parts[4];
+    std::string_view labels;
+    bool has_labels;
+};
+
+// One part of the version numbers with white space around it, the rare case.
+bool parse_spaced_part(std::string_view section, std::uint32_t& value) {
     section = trim_white_space(section);
     if (section.empty()) return false;
     std::uint64_t v = 0;
@@ -39,32 +55,74 @@ bool parse_part(std::string_view section, std::uint32_t& value) {
     return true;
 }
 
-bool parse_numbers(std::string_view text, std::uint32_t (&parts)[4]) {
-    std::size_t count = 0;
-    for (;;) {
-        const std::size_t dot = text.find('.');
-        if (count == 4 || !parse_part(text.substr(0, dot), parts[count])) return false;
-        ++count;
-        if (dot == std::string_view::npos) return true;
-        text.remove_prefix(dot + 1);
+// Labels (all-digit ones without a leading zero) or metadata, joined by dots, up
+// to `stop` or the end; `end` is where they stop.
+bool valid_dotted(std::string_view text, std::size_t i, bool leading_zeros_allowed, char stop, std::size_t& end) {
+    std::size_t start = i;
+    bool all_digits = true;
+    for (;; ++i) {
+        const bool done = i == text.size() || text[i] == stop;
+        if (done || text[i] == '.') {
+            const std::size_t size = i - start;
+            if (size == 0) return false;
+            if (!leading_zeros_allowed && size > 1 && text[start] == '0' && all_digits) return false;
+            if (done) {
+                end = i;
+                return true;
+            }
+            start = i + 1;
+            all_digits = true;
+            continue;
+        }
+        const char c = text[i];
+        if (!is_label_char(c)) return false;
+        all_digits &= is_digit(c);
     }
 }
 
-// Labels (all-digit ones without a leading zero) or metadata, joined by dots.
-bool valid_dotted(std::string_view text, bool leading_zeros_allowed) {
-    for (;;) {
-        const std::size_t dot = text.find('.');
-        const std::string_view part = text.substr(0, dot);
-        if (part.empty()) return false;
-        bool all_digits = true;
-        for (const char c : part) {
-            if (!is_label_char(c)) return false;
-            all_digits &= is_digit(c);
+// NuGetVersion.TryParse, keeping the labels in place. The numbers end at the first
+// '-' or '+'; one that ends the text stays with them (NuGet's split leaves it
+// there) and makes them invalid.
+bool read_nuget(std::string_view text, NugetView& out) {
+    const std::string_view value = trim_white_space(text);
+    const std::size_t n = value.size();
+    std::uint32_t* parts = out.parts;
+    parts[0] = parts[1] = parts[2] = parts[3] = 0;
+    out.has_labels = false;
+    std::size_t i = 0;
+    for (std::size_t count = 0;; ++count) {
+        if (count == 4) return false;
+        const std::size_t start = i;
+        std::uint64_t v = 0;
+        for (; i < n && is_digit(value[i]); ++i) {
+            v = v * 10 + static_cast<std::uint64_t>(value[i] - '0');
+            if (v > INT_MAX_VALUE) return false;
         }
-        if (!leading_zeros_allowed && part.size() > 1 && part[0] == '0' && all_digits) return false;
-        if (dot == std::string_view::npos) return true;
-        text.remove_prefix(dot + 1);
+        if (i < n && value[i] != '.' && value[i] != '-' && value[i] != '+') {
+            // White space around a part, or a character no part may hold.
+            while (i < n && value[i] != '.' && value[i] != '-' && value[i] != '+') ++i;
+            if (!parse_spaced_part(value.substr(start, i - start), parts[count])) return false;
+        } else {
+            if (i == start) return false;
+            parts[count] = static_cast<std::uint32_t>(v);
+        }
+        if (i == n) return true;
+        if (value[i] != '.') break;
+        ++i;
     }
+    if (i + 1 == n) return false;
+    std::size_t end;
+    if (value[i] == '-') {
+        const std::size_t start = i + 1;
+        if (!valid_dotted(value, start, false, '+', end)) return false;
+        out.labels = value.substr(start, end - start);
+        out.has_labels = true;
+        if (end == n) return true;
+        // A '+' that ends the text is read as part of the labels.
+        if (end + 1 == n) return false;
+        i = end;
+    }
+    return valid_dotted(value, i + 1, true, '\0', end) && end == n;
 }
 
 // int.TryParse of a label: an optional '-', then digits, within 32 bits.
@@ -108,8 +166,8 @@ int compare_labels(std::string_view a, std::string_view b) {
 // The label that starts at `pos` of a dotted text, and where the next one starts
 // (past the end when it was the last).
 std::string_view next_label(std::string_view text, std::size_t& pos) {
-    const std::size_t dot = text.find('.', pos);
-    const std::size_t end = dot == std::string_view::npos ? text.size() : dot;
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '.') ++end;
     const std::string_view label = text.substr(pos, end - pos);
     pos = end + 1;
     return label;
@@ -126,85 +184,34 @@ enum KeyCode : unsigned char {
     TEXT_LABEL = 0x03,      // + the label in capitals, 0x00
 };
 
-class NugetScheme final : public NativeScheme {
-public:
-    bool is_valid(std::string_view text) const override {
-        NugetVersion version;
-        return parse_nuget(text, version);
-    }
-
-    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        NugetVersion left, right;
-        if (!parse_nuget(a, left) || !parse_nuget(b, right)) return std::nullopt;
-        return compare_nuget(left, right);
-    }
-
-    bool append_key(std::string_view text, KeyBuffer& out) const override {
-        NugetVersion version;
-        if (!parse_nuget(text, version)) return false;
-        append_nuget_key(version, out);
-        return true;
-    }
-};
-
-constinit const NugetScheme NUGET_SCHEME{};
-
-}  // namespace
-
-bool parse_nuget(std::string_view text, NugetVersion& out) {
-    out = NugetVersion{};
-    const std::string_view value = trim_white_space(text);
-    // The numbers end at the first '-' or '+'; one that ends the text stays with
-    // them and makes them invalid, as NuGet's split leaves it.
-    const std::size_t mark = value.find_first_of("-+");
-    if (mark != std::string_view::npos && mark + 1 == value.size()) return false;
-    if (!parse_numbers(value.substr(0, mark), out.parts)) return false;
-    if (mark == std::string_view::npos) return true;
-    std::string_view rest = value.substr(mark + 1);
-    if (value[mark] == '-') {
-        const std::size_t plus = rest.find('+');
-        // A '+' that ends the text is read as part of the labels.
-        if (plus != std::string_view::npos && plus + 1 == rest.size()) return false;
-        const std::string_view labels = rest.substr(0, plus);
-        if (!valid_dotted(labels, false)) return false;
-        out.labels.append(labels.data(), labels.size());
-        out.has_labels = true;
-        if (plus == std::string_view::npos) return true;
-        rest.remove_prefix(plus + 1);
-    }
-    return valid_dotted(rest, true);
-}
-
-Ordering compare_nuget(const NugetVersion& a, const NugetVersion& b) {
+Ordering compare_views(const NugetView& a, const NugetView& b) {
     for (int i = 0; i < 4; ++i) {
         if (a.parts[i] != b.parts[i]) return a.parts[i] < b.parts[i] ? Ordering::Less : Ordering::Greater;
     }
     if (a.has_labels != b.has_labels) return a.has_labels ? Ordering::Less : Ordering::Greater;
     if (!a.has_labels) return Ordering::Equal;
-    const std::string_view at = a.labels_text(), bt = b.labels_text();
     std::size_t i = 0, j = 0;
     for (;;) {
-        const bool a_more = i <= at.size();
-        const bool b_more = j <= bt.size();
+        const bool a_more = i <= a.labels.size();
+        const bool b_more = j <= b.labels.size();
         if (!a_more || !b_more) {
             if (a_more == b_more) return Ordering::Equal;
             return a_more ? Ordering::Greater : Ordering::Less;
         }
-        const int c = compare_labels(next_label(at, i), next_label(bt, j));
+        const int c = compare_labels(next_label(a.labels, i), next_label(b.labels, j));
         if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
     }
 }
 
-void append_nuget_key(const NugetVersion& version, KeyBuffer& out) {
+void append_key(const NugetView& version, KeyBuffer& out) {
     for (const std::uint32_t part : version.parts) put_u64(out, part);
     if (!version.has_labels) {
         out.push_back(RELEASE);
         return;
     }
     out.push_back(PRERELEASE);
-    const std::string_view text = version.labels_text();
-    for (std::size_t pos = 0; pos <= text.size();) {
-        const std::string_view label = next_label(text, pos);
+    for (std::size_t pos = 0; pos <= version.labels.size();) {
+        const std::string_view label = next_label(version.labels, pos);
         std::int64_t number;
         if (label_number(label, number)) {
             if (number < 0) {
@@ -222,6 +229,50 @@ void append_nuget_key(const NugetVersion& version, KeyBuffer& out) {
     }
     out.push_back(LABELS_END);
 }
+
+NugetView view_of(const NugetVersion& v) {
+    NugetView view{{v.parts[0], v.parts[1], v.parts[2], v.parts[3]}, v.labels_text(), v.has_labels};
+    return view;
+}
+
+class NugetScheme final : public NativeScheme {
+public:
+    bool is_valid(std::string_view text) const override {
+        NugetView version;
+        return read_nuget(text, version);
+    }
+
+    std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
+        NugetView left, right;
+        if (!read_nuget(a, left) || !read_nuget(b, right)) return std::nullopt;
+        return compare_views(left, right);
+    }
+
+    bool append_key(std::string_view text, KeyBuffer& out) const override {
+        NugetView version;
+        if (!read_nuget(text, version)) return false;
+        native::append_key(version, out);
+        return true;
+    }
+};
+
+constinit const NugetScheme NUGET_SCHEME{};
+
+}  // namespace
+
+bool parse_nuget(std::string_view text, NugetVersion& out) {
+    NugetView view;
+    if (!read_nuget(text, view)) return false;
+    out = NugetVersion{};
+    for (int i = 0; i < 4; ++i) out.parts[i] = view.parts[i];
+    out.labels.append(view.labels.data(), view.labels.size());
+    out.has_labels = view.has_labels;
+    return true;
+}
+
+Ordering compare_nuget(const NugetVersion& a, const NugetVersion& b) { return compare_views(view_of(a), view_of(b)); }
+
+void append_nuget_key(const NugetVersion& version, KeyBuffer& out) { append_key(view_of(version), out); }
 
 const NativeScheme& nuget_scheme() { return NUGET_SCHEME; }
 
