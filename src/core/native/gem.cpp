@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "native/key_encoding.hpp"
 #include "text.hpp"
@@ -30,41 +29,162 @@ std::string_view strip_blanks(std::string_view text) {
     return text;
 }
 
-// Gem::Version::VERSION_PATTERN, on the stripped text.
-bool matches_pattern(std::string_view v) {
-    const std::size_t n = v.size();
-    std::size_t i = 0;
-    while (i < n && is_digit(v[i])) ++i;
-    if (i == 0) return false;
-    while (i < n && v[i] == '.') {
-        const std::size_t start = ++i;
-        while (i < n && is_alnum(v[i])) ++i;
-        if (i == start) return false;
-    }
-    if (i == n) return true;
-    if (v[i] != '-') return false;
-    ++i;
-    for (;;) {
-        const std::size_t start = i;
-        while (i < n && (is_alnum(v[i]) || v[i] == '-')) ++i;
-        if (i == start) return false;
-        if (i == n) return true;
-        if (v[i] != '.') return false;
-        ++i;
-    }
-}
-
 std::string_view strip_zeros(std::string_view digits) {
     std::size_t i = 0;
     while (i < digits.size() && digits[i] == '0') ++i;
     return digits.substr(i);
 }
 
-int compare_numbers(std::string_view a, std::string_view b) {
-    a = strip_zeros(a);
-    b = strip_zeros(b);
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    const int c = a.empty() ? 0 : std::memcmp(a.data(), b.data(), a.size());
+// A segment as a comparison reads it: a word, or a number without its leading
+// zeros (no digits for 0), with its value when it has at most 19 digits. Trivial,
+// so that the unused slots of a SmallVec of them cost nothing.
+struct Seg {
+    bool is_number;
+    bool is_zero;
+    bool is_huge;
+    std::uint64_t value;
+    const char* data;
+    std::size_t size;
+
+    std::string_view text() const { return {data, size}; }
+};
+
+constexpr std::size_t U64_SAFE_DIGITS = 19;
+
+// The segments of a version, and where its canonical segments lie: the numbers
+// before the first word and the segments from it on, each without its trailing
+// zeros, seen as one sequence.
+class Segments {
+public:
+    // The digits from `i` on, which must start with one; returns where they end.
+    std::size_t add_number(std::string_view text, std::size_t i) {
+        const std::size_t n = text.size();
+        while (i < n && text[i] == '0') ++i;
+        const std::size_t first = i;
+        std::uint64_t value = 0;
+        for (; i < n && is_digit(text[i]); ++i) value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        Seg& seg = *segs_.append_uninitialized(1);
+        seg.is_number = true;
+        seg.is_zero = i == first;
+        seg.is_huge = i - first > U64_SAFE_DIGITS;
+        seg.value = seg.is_huge ? 0 : value;
+        seg.data = text.data() + first;
+        seg.size = i - first;
+        return i;
+    }
+
+    void add_word(std::string_view word) {
+        if (first_word_ == NONE) first_word_ = segs_.size();
+        Seg& seg = *segs_.append_uninitialized(1);
+        seg.is_number = false;
+        seg.is_zero = false;
+        seg.is_huge = false;
+        seg.value = 0;
+        seg.data = word.data();
+        seg.size = word.size();
+    }
+
+    // Call once every segment is in.
+    void finish() {
+        const std::size_t n = segs_.size();
+        if (first_word_ == NONE) first_word_ = n;
+        numbers_end_ = first_word_;
+        while (numbers_end_ > 0 && segs_[numbers_end_ - 1].is_zero) --numbers_end_;
+        words_end_ = n;
+        while (words_end_ > first_word_ && segs_[words_end_ - 1].is_zero) --words_end_;
+    }
+
+    std::size_t size() const { return numbers_end_ + (words_end_ - first_word_); }
+    const Seg& operator[](std::size_t k) const { return segs_[k < numbers_end_ ? k : first_word_ + (k - numbers_end_)]; }
+
+private:
+    static constexpr std::size_t NONE = ~std::size_t{0};
+    SmallVec<Seg, 16> segs_;
+    std::size_t first_word_ = NONE;
+    std::size_t numbers_end_ = 0;
+    std::size_t words_end_ = 0;
+};
+
+constexpr std::string_view PRE = "pre";  // what each '-' reads as
+
+// The runs of digits and of letters from `i` on, up to the first character that
+// is neither; false when there is none.
+bool read_runs(std::string_view v, std::size_t& i, Segments& out) {
+    const std::size_t start = i;
+    const std::size_t n = v.size();
+    while (i < n) {
+        const std::size_t run = i;
+        if (is_digit(v[i])) {
+            i = out.add_number(v, i);
+        } else if (is_letter(v[i])) {
+            while (i < n && is_letter(v[i])) ++i;
+            out.add_word(v.substr(run, i - run));
+        } else {
+            break;
+        }
+    }
+    return i > start;
+}
+
+// Gem::Version.new on a stripped text: checks it against Gem::Version's pattern
+// (digits, then parts of letters and digits each after a '.', then optionally '-'
+// and parts of letters, digits and '-' joined by dots) and cuts it into segments
+// in one pass.
+bool read_gem(std::string_view v, Segments& out) {
+    const std::size_t n = v.size();
+    if (n == 0) {
+        out.add_number("0", 0);
+        out.finish();
+        return true;
+    }
+    if (!is_digit(v[0])) return false;
+    std::size_t i = out.add_number(v, 0);
+    while (i < n && v[i] == '.') {
+        ++i;
+        if (!read_runs(v, i, out)) return false;
+    }
+    if (i < n) {
+        if (v[i] != '-') return false;
+        // "-" and then parts of letters, digits and '-' joined by dots; each '-'
+        // reads as the word "pre".
+        out.add_word(PRE);
+        ++i;
+        for (;;) {
+            const std::size_t start = i;
+            for (;;) {
+                if (i < n && v[i] == '-') {
+                    out.add_word(PRE);
+                    ++i;
+                } else if (!read_runs(v, i, out)) {
+                    break;
+                }
+            }
+            if (i == start) return false;
+            if (i == n) break;
+            if (v[i] != '.') return false;
+            ++i;
+        }
+    }
+    out.finish();
+    return true;
+}
+
+// The segments of a version's kept text, which holds no '-'.
+void segments_of(const GemVersion& version, Segments& out) {
+    for (const GemSegment& s : version.segments) {
+        if (s.is_number) {
+            out.add_number(version.segment_text(s), 0);
+        } else {
+            out.add_word(version.segment_text(s));
+        }
+    }
+    out.finish();
+}
+
+int compare_numbers(const Seg& a, const Seg& b) {
+    if (!a.is_huge && !b.is_huge) return a.value < b.value ? -1 : (a.value > b.value);
+    if (a.size != b.size) return a.size < b.size ? -1 : 1;
+    const int c = std::memcmp(a.data, b.data, a.size);
     return c < 0 ? -1 : (c > 0);
 }
 
@@ -73,40 +193,26 @@ int compare_words(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0);
 }
 
-// canonical_segments: the numbers before the first word and the segments from it
-// on, each without its trailing zeros, seen as one sequence.
-class Canonical {
-public:
-    explicit Canonical(const GemVersion& v) : v_(v) {
-        const std::size_t n = v.segments.size();
-        first_word_ = v.release_size();
-        numbers_end_ = first_word_;
-        while (numbers_end_ > 0 && is_zero(numbers_end_ - 1)) --numbers_end_;
-        words_end_ = n;
-        while (words_end_ > first_word_ && is_zero(words_end_ - 1)) --words_end_;
-    }
+const Seg ZERO_SEG{true, true, false, 0, nullptr, 0};
 
-    std::size_t size() const { return numbers_end_ + (words_end_ - first_word_); }
-    const GemSegment& operator[](std::size_t k) const {
-        return v_.segments[k < numbers_end_ ? k : first_word_ + (k - numbers_end_)];
+Ordering compare_segments(const Segments& left, const Segments& right) {
+    const std::size_t n = left.size() > right.size() ? left.size() : right.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        // A missing segment is 0.
+        const Seg& l = k < left.size() ? left[k] : ZERO_SEG;
+        const Seg& r = k < right.size() ? right[k] : ZERO_SEG;
+        int c;
+        if (l.is_number != r.is_number) {
+            c = l.is_number ? 1 : -1;
+        } else if (l.is_number) {
+            c = compare_numbers(l, r);
+        } else {
+            c = compare_words(l.text(), r.text());
+        }
+        if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
     }
-    std::string_view text(std::size_t k) const { return v_.segment_text((*this)[k]); }
-    bool is_zero_at(std::size_t k) const {
-        const GemSegment& s = (*this)[k];
-        return s.is_number && strip_zeros(v_.segment_text(s)).empty();
-    }
-
-private:
-    bool is_zero(std::size_t i) const {
-        const GemSegment& s = v_.segments[i];
-        return s.is_number && strip_zeros(v_.segment_text(s)).empty();
-    }
-
-    const GemVersion& v_;
-    std::size_t first_word_;
-    std::size_t numbers_end_;
-    std::size_t words_end_;
-};
+    return Ordering::Equal;
+}
 
 // Key bytes of a segment. A 0 meets the end of a shorter version as equal, so it
 // sorts below the end when the next segment that is not 0 is a word, above it when
@@ -120,21 +226,39 @@ enum KeyCode : unsigned char {
     HUGE_NUMBER = 0xF8,    // + digit count + digits, after every put_u64
 };
 
-void put_number(KeyBuffer& out, std::string_view digits) {
-    digits = strip_zeros(digits);
-    std::uint64_t value = 0;
-    bool fits = digits.size() <= 20;
-    for (std::size_t i = 0; fits && i < digits.size(); ++i) {
-        fits = !__builtin_mul_overflow(value, 10, &value) &&
-               !__builtin_add_overflow(value, static_cast<std::uint64_t>(digits[i] - '0'), &value);
-    }
-    if (fits && value <= std::numeric_limits<std::uint64_t>::max() - NUMBER_OFFSET) {
-        put_u64(out, value + NUMBER_OFFSET);
+void put_number(KeyBuffer& out, const Seg& number) {
+    // 19 digits always fit with the offset; a 20-digit number goes with the huge
+    // ones, ordered by its digits.
+    if (!number.is_huge) {
+        put_u64(out, number.value + NUMBER_OFFSET);
         return;
     }
     out.push_back(HUGE_NUMBER);
-    put_u64(out, digits.size());
-    out.append(reinterpret_cast<const unsigned char*>(digits.data()), digits.size());
+    put_u64(out, number.size);
+    out.append(reinterpret_cast<const unsigned char*>(number.data), number.size);
+}
+
+void append_key(const Segments& segments, KeyBuffer& out) {
+    const std::size_t n = segments.size();
+    std::size_t decided_at = 0;  // the next segment that is not 0, once looked for
+    for (std::size_t k = 0; k < n; ++k) {
+        const Seg& seg = segments[k];
+        if (!seg.is_number) {
+            out.push_back(WORD);
+            put_text(out, seg.text());
+        } else if (!seg.is_zero) {
+            put_number(out, seg);
+        } else {
+            if (decided_at <= k) {
+                decided_at = k + 1;
+                while (decided_at < n && segments[decided_at].is_zero) ++decided_at;
+            }
+            // The canonical segments never end in 0, so one is found.
+            const bool word_next = decided_at < n && !segments[decided_at].is_number;
+            out.push_back(word_next ? ZERO_BELOW : ZERO_ABOVE);
+        }
+    }
+    out.push_back(END);
 }
 
 void append_segments_text(const GemVersion& v, std::size_t count, SmallVec<char, 64>& text) {
@@ -195,15 +319,15 @@ public:
     bool is_valid(std::string_view text) const override { return is_gem_version(text); }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
-        GemVersion left, right;
-        if (!parse_gem(a, left) || !parse_gem(b, right)) return std::nullopt;
-        return compare_gem(left, right);
+        Segments left, right;
+        if (!read_gem(strip_blanks(a), left) || !read_gem(strip_blanks(b), right)) return std::nullopt;
+        return compare_segments(left, right);
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
-        GemVersion version;
-        if (!parse_gem(text, version)) return false;
-        append_gem_key(version, out);
+        Segments version;
+        if (!read_gem(strip_blanks(text), version)) return false;
+        native::append_key(version, out);
         return true;
     }
 };
@@ -226,35 +350,22 @@ std::size_t GemVersion::release_size() const {
 }
 
 bool is_gem_version(std::string_view text) {
-    const std::string_view stripped = strip_blanks(text);
-    return stripped.empty() || matches_pattern(stripped);
+    Segments segments;
+    return read_gem(strip_blanks(text), segments);
 }
 
 bool parse_gem(std::string_view text, GemVersion& out) {
     const std::string_view stripped = strip_blanks(text);
-    if (!stripped.empty() && !matches_pattern(stripped)) return false;
+    if (!is_gem_version(stripped)) return false;
     parse_known_good(stripped, out);
     return true;
 }
 
 Ordering compare_gem(const GemVersion& a, const GemVersion& b) {
-    const Canonical left(a), right(b);
-    const std::size_t n = left.size() > right.size() ? left.size() : right.size();
-    for (std::size_t k = 0; k < n; ++k) {
-        // A missing segment is 0.
-        const bool l_num = k >= left.size() || left[k].is_number;
-        const bool r_num = k >= right.size() || right[k].is_number;
-        int c;
-        if (l_num != r_num) {
-            c = l_num ? 1 : -1;
-        } else if (l_num) {
-            c = compare_numbers(k < left.size() ? left.text(k) : "", k < right.size() ? right.text(k) : "");
-        } else {
-            c = compare_words(left.text(k), right.text(k));
-        }
-        if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
-    }
-    return Ordering::Equal;
+    Segments left, right;
+    segments_of(a, left);
+    segments_of(b, right);
+    return compare_segments(left, right);
 }
 
 void gem_release(const GemVersion& version, GemVersion& out) {
@@ -279,26 +390,9 @@ void gem_bump(const GemVersion& version, GemVersion& out) {
 }
 
 void append_gem_key(const GemVersion& version, KeyBuffer& out) {
-    const Canonical segments(version);
-    const std::size_t n = segments.size();
-    std::size_t decided_at = 0;  // the next segment that is not 0, once looked for
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!segments[k].is_number) {
-            out.push_back(WORD);
-            put_text(out, segments.text(k));
-        } else if (!segments.is_zero_at(k)) {
-            put_number(out, segments.text(k));
-        } else {
-            if (decided_at <= k) {
-                decided_at = k + 1;
-                while (decided_at < n && segments.is_zero_at(decided_at)) ++decided_at;
-            }
-            // The canonical segments never end in 0, so one is found.
-            const bool word_next = decided_at < n && !segments[decided_at].is_number;
-            out.push_back(word_next ? ZERO_BELOW : ZERO_ABOVE);
-        }
-    }
-    out.push_back(END);
+    Segments segments;
+    segments_of(version, segments);
+    append_key(segments, out);
 }
 
 const NativeScheme& gem_scheme() { return GEM_SCHEME; }
