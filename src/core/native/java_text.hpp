@@ -5,7 +5,7 @@
 //
 // Texts arrive here as UTF-8. A byte that does not start a well-formed UTF-8
 // sequence stands for itself: it is never a digit, never lowered, and orders as
-// its byte value.
+// that byte does.
 #pragma once
 
 #include <cstddef>
@@ -26,10 +26,15 @@ DecodedChar decode_utf8_at(std::string_view text, std::size_t pos);
 // Character.isDigit of a code point below U+10000, and its value.
 bool java_is_digit(char32_t code_point, int& value);
 
-// String.toLowerCase(Locale.ENGLISH) of `text`, appended to `out`. The capital
-// sigma lowers to its final form after a cased letter of the same word and before
-// none: Java finds words with its word break rules, this takes a word to be a run
-// of letters, digits, marks, '_' and of '.', '\'' or ':' between two letters.
+// String.toLowerCase(Locale.ENGLISH) of `text`, appended to `out`. A capital
+// sigma lowers to its final form when a cased letter comes before it in its word
+// and none after, words found as the JDK's word break rules find them: letters
+// and digits, joined across a '-', '.', '\'', '"' or '_' between two letters and
+// a '.', ',', '\'' or '"' between two digits. Outside ASCII the character classes
+// of those rules are known for the decimal digits, the marks, dashes, spaces and
+// punctuation of the Latin, Greek, Cyrillic and common symbol blocks, and any
+// other character counts as a letter; the JDK also breaks words oddly around
+// characters above U+FFFF, which this does not follow.
 void java_lower_utf8(std::string_view text, SmallVec<char, 64>& out);
 
 // The rank of a byte of UTF-8 text such that comparing ranks byte by byte orders

@@ -15,14 +15,18 @@
 // That order is not transitive. An item meets "nothing" by its value but another
 // item by its kind, and the two disagree for a word at or above the release that
 // is not last in its list ("1.sp.1" < "1-alpha" < "1" < "1.sp.1"), for a 0 before a
-// pre-release ("1-1" < "1.0.alpha.1" < "1" < "1-1"), and for a 10-to-18-digit 0
-// before one. compare_maven answers exactly as Maven does, cycles included. A key
-// needs one total order, so at each item it asks first whether the rest of the
-// version lies below or above the version cut there, as Maven does against a
-// shorter version, and only then orders by kind and value: the key follows Maven
-// on every pair except those whose first difference is such a disagreement, and
-// each of those lies on a cycle of Maven's own order through the version cut at
-// that item.
+// pre-release ("1-1" < "1.0.alpha.1" < "1" < "1-1"), and for a 0 of ten digits or
+// more before a pre-release, which Maven puts above every shorter number ("1.5" <
+// "1.0000000000.alpha.1" < "1" < "1.5"). compare_maven answers exactly as Maven
+// does, cycles included. A key needs one total order, so at each item it asks
+// first whether the rest of the version from there lies below or above the end of
+// a shorter version, as Maven does, and only then orders by kind and value. The
+// key so follows Maven on every pair but those whose first differing items lie on
+// opposite sides of "nothing" against the order of their kinds (a word above it
+// against a list or a 0 below it, a list above it against a 0 below it, a long 0
+// below it against a shorter number); each such pair lies on a cycle of Maven's
+// own order through the version cut before those items, and the key sides with
+// Maven's comparison against that shorter version.
 //
 // Maven lowers with Java's Unicode case data and takes every decimal digit of the
 // Basic Multilingual Plane as a digit; java_text.hpp follows both.
