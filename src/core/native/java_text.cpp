@@ -114,7 +114,7 @@ WordPart word_part(char32_t cp) {
         if (c == ',') return WordPart::MidNumber;
         return WordPart::Break;
     }
-    int digit;
+    int digit = 0;
     if (java_is_digit(cp, digit)) return WordPart::Digit;
     const auto* range = std::upper_bound(std::begin(NON_LETTERS), std::end(NON_LETTERS), cp,
                                          [](char32_t value, const PartRange& r) { return value < r.first; });

@@ -293,7 +293,7 @@ private:
         }
         const DecodedChar d = decode_utf8_at(text_, i);
         width = d.size;
-        int value;
+        int value = 0;
         return java_is_digit(d.code_point, value);
     }
 

@@ -155,7 +155,7 @@ int compare_text_ignoring_case(std::string_view a, std::string_view b) {
 }
 
 int compare_labels(std::string_view a, std::string_view b) {
-    std::int64_t x, y;
+    std::int64_t x = 0, y = 0;
     const bool a_number = label_number(a, x);
     const bool b_number = label_number(b, y);
     if (a_number && b_number) return x < y ? -1 : (x > y);
@@ -212,7 +212,7 @@ void append_key(const NugetView& version, KeyBuffer& out) {
     out.push_back(PRERELEASE);
     for (std::size_t pos = 0; pos <= version.labels.size();) {
         const std::string_view label = next_label(version.labels, pos);
-        std::int64_t number;
+        std::int64_t number = 0;
         if (label_number(label, number)) {
             if (number < 0) {
                 out.push_back(NEGATIVE_LABEL);
