@@ -6,9 +6,13 @@
 // and come before other labels, which compare as text without case. Build
 // metadata is ignored.
 //
+// One departure from NuGet: it rejects a part above 2147483647 (int.Parse), while
+// published version lists compared under NuGet's rules hold parts of 30 digits.
+// Such parts are read here, at any size, and ordered by value; every version
+// NuGet accepts keeps exactly NuGet's answer.
+//
 // A text is a version when, trimmed of white space, it is one to four parts of
-// ASCII digits (each at most 2147483647, leading zeros and white space around it
-// allowed) joined by dots, then optionally '-' and labels of letters, digits and
+// ASCII digits (leading zeros and white space around each allowed) joined by dots, then optionally '-' and labels of letters, digits and
 // '-' joined by dots (no empty label, and no leading zero on an all-digit one),
 // then optionally '+' and metadata of the same characters (leading zeros allowed).
 #include "native/nuget.hpp"
@@ -36,22 +40,25 @@ bool is_label_char(char c) { return LABEL_CHARS[static_cast<unsigned char>(c)]; 
 // What a comparison needs of a version: its numbers, and its labels as they lie
 // in the text.
 struct NugetView {
-    std::uint32_t parts[4];
+    std::string_view parts[4];  // digits without leading zeros; empty for 0
     std::string_view labels;
     bool has_labels;
 };
 
+std::string_view without_leading_zeros(std::string_view digits) {
+    std::size_t start = 0;
+    while (start < digits.size() && digits[start] == '0') ++start;
+    return digits.substr(start);
+}
+
 // One part of the version numbers with white space around it, the rare case.
-bool parse_spaced_part(std::string_view section, std::uint32_t& value) {
+bool parse_spaced_part(std::string_view section, std::string_view& value) {
     section = trim_white_space(section);
     if (section.empty()) return false;
-    std::uint64_t v = 0;
     for (const char c : section) {
         if (!is_digit(c)) return false;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-        if (v > INT_MAX_VALUE) return false;
     }
-    value = static_cast<std::uint32_t>(v);
+    value = without_leading_zeros(section);
     return true;
 }
 
@@ -86,25 +93,21 @@ bool valid_dotted(std::string_view text, std::size_t i, bool leading_zeros_allow
 bool read_nuget(std::string_view text, NugetView& out) {
     const std::string_view value = trim_white_space(text);
     const std::size_t n = value.size();
-    std::uint32_t* parts = out.parts;
-    parts[0] = parts[1] = parts[2] = parts[3] = 0;
+    std::string_view* parts = out.parts;
+    parts[0] = parts[1] = parts[2] = parts[3] = {};
     out.has_labels = false;
     std::size_t i = 0;
     for (std::size_t count = 0;; ++count) {
         if (count == 4) return false;
         const std::size_t start = i;
-        std::uint64_t v = 0;
-        for (; i < n && is_digit(value[i]); ++i) {
-            v = v * 10 + static_cast<std::uint64_t>(value[i] - '0');
-            if (v > INT_MAX_VALUE) return false;
-        }
+        while (i < n && is_digit(value[i])) ++i;
         if (i < n && value[i] != '.' && value[i] != '-' && value[i] != '+') {
             // White space around a part, or a character no part may hold.
             while (i < n && value[i] != '.' && value[i] != '-' && value[i] != '+') ++i;
             if (!parse_spaced_part(value.substr(start, i - start), parts[count])) return false;
         } else {
             if (i == start) return false;
-            parts[count] = static_cast<std::uint32_t>(v);
+            parts[count] = without_leading_zeros(value.substr(start, i - start));
         }
         if (i == n) return true;
         if (value[i] != '.') break;
@@ -186,7 +189,11 @@ enum KeyCode : unsigned char {
 
 Ordering compare_views(const NugetView& a, const NugetView& b) {
     for (int i = 0; i < 4; ++i) {
-        if (a.parts[i] != b.parts[i]) return a.parts[i] < b.parts[i] ? Ordering::Less : Ordering::Greater;
+        // Without leading zeros, a longer run of digits is the larger number.
+        const std::string_view x = a.parts[i], y = b.parts[i];
+        if (x.size() != y.size()) return x.size() < y.size() ? Ordering::Less : Ordering::Greater;
+        const int c = x.compare(y);
+        if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
     }
     if (a.has_labels != b.has_labels) return a.has_labels ? Ordering::Less : Ordering::Greater;
     if (!a.has_labels) return Ordering::Equal;
@@ -204,7 +211,7 @@ Ordering compare_views(const NugetView& a, const NugetView& b) {
 }
 
 void append_key(const NugetView& version, KeyBuffer& out) {
-    for (const std::uint32_t part : version.parts) put_u64(out, part);
+    for (const std::string_view part : version.parts) put_digits(out, part);
     if (!version.has_labels) {
         out.push_back(RELEASE);
         return;

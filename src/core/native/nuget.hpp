@@ -12,8 +12,9 @@
 namespace tambry::native {
 
 struct NugetVersion {
-    // Major, minor, patch and revision; a missing part is 0.
-    std::uint32_t parts[4] = {0, 0, 0, 0};
+    // Major, minor, patch and revision as digits without leading zeros, views into
+    // the parsed text; a missing part, or 0, is empty.
+    std::string_view parts[4];
     // The release labels as written, joined by '.'; build metadata is not kept,
     // as it takes no part in the order.
     SmallVec<char, 32> labels;

@@ -78,9 +78,9 @@ def _parse_section(s: str, start: int):
         ch = s[end]
         if "0" <= ch <= "9":
             digit_found = True
+            # NuGet itself rejects a part above INT_MAX; tambry reads parts of any
+            # size (published lists compared under NuGet's rules hold them).
             number = number * 10 + ord(ch) - 48
-            if number > INT_MAX:
-                return False, end, 0
         elif ch == ".":
             end += 1
             if end == len(s):
@@ -190,10 +190,12 @@ sort_key = functools.cmp_to_key(compare)
 PUBLISHED_INVALID = [
     "         ", "1beta", "1.2Av^c", "1.2..", "1.2.3.4.5", "1.2.3.Beta", "So.is.this", "1.34.2Alpha",
     "1.4.7-", "1.4.7-*", "1.4.7+*", "1.4.7-AA.01^", "1.4.7-AA.0A^", "1.4.7-A^A", "1.4.7+AA.01^",
-    "1.2147483648", "1.1.2147483648", "1.1.1.2147483648", "10000000000000000000", "1..2", "....", "..1",
+    "1..2", "....", "..1",
     "-1.1.1.1", "1.-1.1.1", "1.", "1.1.1.1.", "1     1.1.1.1", " .1.1.1", "1. .1.1", "1.1.1. ", "1 .",
-    "1.1.1.1 .", "2147483648.2.3.4", "..1.2", "   1 9", "19   .19   .19   .1 9   ", "", "$version$",
+    "1.1.1.1 .", "..1.2", "   1 9", "19   .19   .19   .1 9   ", "", "$version$",
 ]
+# NuGet rejects these (a part above 2147483647); tambry reads them, by value.
+DEPARTURES = ["1.2147483648", "1.1.2147483648", "1.1.1.2147483648", "10000000000000000000", "2147483648.2.3.4"]
 PUBLISHED_VALID = [
     ("   19", (19, 0, 0, 0)), ("   19.   19", (19, 19, 0, 0)), ("19   .19   .19   .19   ", (19, 19, 19, 19)),
     ("1.022", (1, 22, 0, 0)), ("1.3.42.10133", (1, 3, 42, 10133)), ("  1.022-Beta", (1, 22, 0, 0)),
@@ -217,6 +219,8 @@ PUBLISHED_EQUAL = [
 def check_published() -> None:
     for text in PUBLISHED_INVALID:
         assert parse(text) is None, text
+    for text in DEPARTURES:
+        assert parse(text) is not None, text
     for text, numbers in PUBLISHED_VALID:
         assert parse(text) is not None and parse(text)[0] == numbers, text
     for a, b in PUBLISHED_LESS:
