@@ -7,13 +7,14 @@
 #include <new>
 #include <string_view>
 
-#include "version_model.hpp"
+#include "tambry_core.hpp"
 
 namespace tambry {
 
 // Each raise_* sets the exception and returns null, so a failing call site is one line.
 PyObject* raise_value_error(std::string_view message);
 PyObject* raise_type_error(std::string_view message);
+// Raises the module's internal-error class, for broken invariants.
 PyObject* raise_internal_error(std::string_view message);
 inline PyObject* raise_internal_error(const InternalError& error) { return raise_internal_error(error.message); }
 
@@ -24,10 +25,6 @@ PyObject* raise_not_an_instance(PyObject* obj, const char* target_type);
 // Replaces a pending TypeError (of exactly that type) with one whose message is
 // prefixed by "argument '<name>': ", keeping its cause; other errors pass unchanged.
 void prefix_conversion_error(const char* parameter);
-
-// The exception class for broken internal invariants. It derives from BaseException
-// so that ordinary `except Exception` handlers do not swallow a bug.
-PyObject* internal_error_type();
 
 // Runs an entry's body and converts any C++ exception that escapes it.
 template <class Result, class Body>
