@@ -20,10 +20,10 @@ struct PackedRecord {
     static constexpr std::size_t LEAD = 3;
 
     std::size_t offset;  // of the stream in the arena
-    std::uint32_t size;
-    std::uint32_t slot;
+    std::size_t size;
     std::uint64_t epoch;
     std::uint64_t lead[LEAD];
+    std::uint32_t slot;
     std::uint8_t lead_count;      // how many leading segments are numbers, at most LEAD
     std::uint8_t lead_end[LEAD];  // where in the stream each of them ends
 };
@@ -33,7 +33,7 @@ namespace {
 using Record = PackedRecord;
 
 Record record_of(const unsigned char* arena, std::size_t offset, std::size_t size, std::size_t slot) {
-    Record record{offset, static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(slot), 0, {}, 0, {}};
+    Record record{offset, size, 0, {}, static_cast<std::uint32_t>(slot), 0, {}};
     const unsigned char* stream = arena + offset;
     PackedCursor cursor(stream, size);
     record.epoch = cursor.epoch();
@@ -65,10 +65,10 @@ Ordering cmp_records(const unsigned char* arena, const Record& a, const Record& 
 }  // namespace
 
 VersionBatch::VersionBatch(Ecosystem ecosystem, std::size_t expected)
-    : ecosystem_(ecosystem), strategy_(strategy_for(ecosystem)), packing_(generic_family_for(ecosystem)) {
-    // A record numbers its slot and measures its stream in 32 bits.
-    if (expected > UINT32_MAX) packing_ = nullptr;
-    if (packing_) {
+    : ecosystem_(ecosystem), strategy_(strategy_for(ecosystem)), generic_family_(generic_family_for(ecosystem)) {
+    // A record numbers its slot in 32 bits.
+    if (expected > UINT32_MAX) generic_family_ = nullptr;
+    if (generic_family_) {
         records_.reserve(expected);
         arena_.reserve(expected * 16);
     } else {
@@ -78,7 +78,7 @@ VersionBatch::VersionBatch(Ecosystem ecosystem, std::size_t expected)
 
 VersionBatch::~VersionBatch() = default;
 
-std::size_t VersionBatch::size() const { return packing_ ? records_.size() : parsed_.size(); }
+std::size_t VersionBatch::size() const { return generic_family_ ? records_.size() : parsed_.size(); }
 
 void VersionBatch::add_packed(const unsigned char* packed, std::size_t size) {
     const std::size_t offset = arena_.size();
@@ -87,13 +87,13 @@ void VersionBatch::add_packed(const unsigned char* packed, std::size_t size) {
 }
 
 Result<void, std::string> VersionBatch::add_text(std::string_view text) {
-    if (!packing_) {
+    if (!generic_family_) {
         ParseOutcome outcome = strategy_.parse(text);
         if (!outcome.ok()) return Failure{std::move(outcome.error())};
         parsed_.push_back(std::move(outcome.value()));
         return {};
     }
-    if (auto admission = packing_->admit(text); !admission.ok()) return admission;
+    if (auto admission = generic_family_->admit(text); !admission.ok()) return admission;
     parse_generic_into(text, scratch_);
     const std::size_t offset = arena_.size();
     const std::size_t size = packed_size(scratch_);
@@ -105,14 +105,14 @@ Result<void, std::string> VersionBatch::add_text(std::string_view text) {
 
 Result<void, std::string> VersionBatch::add_stored(std::string_view raw, const unsigned char* packed,
                                                    std::size_t packed_size) {
-    if (ecosystem_ != Ecosystem::Generic || !packing_) return add_text(raw);
+    if (ecosystem_ != Ecosystem::Generic || !generic_family_) return add_text(raw);
     add_packed(packed, packed_size);
     return {};
 }
 
 Result<std::vector<std::size_t>, InternalError> VersionBatch::sorted_slots() {
     std::vector<std::size_t> slots(size());
-    if (packing_) {
+    if (generic_family_) {
         // The records themselves are sorted, so each merge reads them in sequence.
         const unsigned char* arena = arena_.data();
         stable_merge_sort(records_, [arena](const Record& a, const Record& b) {
@@ -142,7 +142,7 @@ Result<std::size_t, InternalError> VersionBatch::pick(bool greatest) const {
     std::size_t chosen = 0;
     for (std::size_t i = 1; i < size(); ++i) {
         Ordering o;
-        if (packing_) {
+        if (generic_family_) {
             o = cmp_records(arena_.data(), records_[chosen], records_[i]);
         } else {
             const CompareOutcome outcome = strategy_.compare(parsed_[chosen], parsed_[i]);
@@ -151,7 +151,7 @@ Result<std::size_t, InternalError> VersionBatch::pick(bool greatest) const {
         }
         if (greatest ? o != Ordering::Greater : o == Ordering::Greater) chosen = i;
     }
-    return packing_ ? Result<std::size_t, InternalError>(records_[chosen].slot) : chosen;
+    return generic_family_ ? Result<std::size_t, InternalError>(records_[chosen].slot) : chosen;
 }
 
 }  // namespace tambry

@@ -35,8 +35,6 @@ public:
     // under any other the raw text is parsed like any text.
     Result<void, std::string> add_stored(std::string_view raw, const unsigned char* packed, std::size_t packed_size);
 
-    std::size_t size() const;
-
     // The slots in ascending order, elements that compare equal in the order they
     // were added.
     Result<std::vector<std::size_t>, InternalError> sorted_slots();
@@ -47,12 +45,13 @@ public:
     Result<std::size_t, InternalError> least_slot() const;
 
 private:
+    std::size_t size() const;
     Result<std::size_t, InternalError> pick(bool greatest) const;
     void add_packed(const unsigned char* packed, std::size_t size);
 
     Ecosystem ecosystem_;
     const VersionStrategy& strategy_;
-    const GenericFamilyStrategy* packing_;  // null when elements keep parsed values
+    const GenericFamilyStrategy* generic_family_;  // null when the elements keep parsed values
     ParsedVersion scratch_;
     std::vector<unsigned char> arena_;
     std::vector<PackedRecord> records_;
