@@ -33,13 +33,11 @@ bool add_all(const std::vector<PyRef>& items, VersionBatch& batch) {
         PyObject* obj = item.get();
         if (is_version(obj)) {
             const PyVersion* version = as_version(obj);
-            if (!raise_if_rejected(batch.add_stored(version->raw(), version->packed(), version->packed_size))) {
-                return false;
-            }
+            if (!take_outcome(batch.add_stored(version->raw(), version->packed(), version->packed_size))) return false;
             continue;
         }
         std::string_view text;
-        if (!operand_text_for_parsing(obj, text) || !raise_if_rejected(batch.add_text(text))) return false;
+        if (!operand_text_for_parsing(obj, text) || !take_outcome(batch.add_text(text))) return false;
     }
     return true;
 }
@@ -55,9 +53,9 @@ PyObject* pick_one(const ParamSpec& spec, bool greatest, PyObject* const* args, 
     if (!resolve_eco_for_obj(arg, items[0].get(), ecosystem)) return nullptr;
     VersionBatch batch(ecosystem, items.size());
     if (!add_all(items, batch)) return nullptr;
-    const auto chosen = greatest ? batch.greatest_slot() : batch.least_slot();
-    if (!chosen.ok()) return raise_internal_error(chosen.error());
-    return Py_NewRef(items[chosen.value()].get());
+    std::size_t chosen;
+    if (!take_outcome(greatest ? batch.greatest_slot() : batch.least_slot(), chosen)) return nullptr;
+    return Py_NewRef(items[chosen].get());
 }
 
 }  // namespace
@@ -81,9 +79,8 @@ PyObject* sort_versions_function(PyObject*, PyObject* const* args, Py_ssize_t na
         if (!resolve_eco_for_obj(arg, items.empty() ? nullptr : items[0].get(), ecosystem)) return nullptr;
         VersionBatch batch(ecosystem, items.size());
         if (!add_all(items, batch)) return nullptr;
-        const auto order = batch.sorted_slots();
-        if (!order.ok()) return raise_internal_error(order.error());
-        const std::vector<std::size_t>& slots = order.value();
+        std::vector<std::size_t> slots;
+        if (!take_outcome(batch.sorted_slots(), slots)) return nullptr;
         PyRef result(PyList_New(static_cast<Py_ssize_t>(slots.size())));
         if (!result) return nullptr;
         for (std::size_t i = 0; i < slots.size(); ++i) {

@@ -5,7 +5,9 @@
 #include "py_ref.hpp"
 
 #include <new>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "tambry_core.hpp"
 
@@ -17,6 +19,30 @@ PyObject* raise_type_error(std::string_view message);
 // Raises the module's internal-error class, for broken invariants.
 PyObject* raise_internal_error(std::string_view message);
 inline PyObject* raise_internal_error(const InternalError& error) { return raise_internal_error(error.message); }
+
+// A core failure raised as its Python exception: a message as ValueError, a broken
+// invariant as the internal error.
+inline PyObject* raise_failure(const std::string& message) { return raise_value_error(message); }
+inline PyObject* raise_failure(const InternalError& error) { return raise_internal_error(error); }
+
+// Moves a core outcome's value to `out`, or raises its failure and returns false.
+template <class T, class E>
+bool take_outcome(Result<T, E>&& outcome, T& out) {
+    if (!outcome.ok()) {
+        raise_failure(outcome.error());
+        return false;
+    }
+    out = std::move(outcome.value());
+    return true;
+}
+
+// True for a check that passed; otherwise raises its failure and returns false.
+template <class E>
+bool take_outcome(const Result<void, E>& outcome) {
+    if (outcome.ok()) return true;
+    raise_failure(outcome.error());
+    return false;
+}
 
 // The TypeError of a failed type conversion: "'int' object is not an instance of
 // 'str'", or "'None' is not an instance of 'str'" for None.

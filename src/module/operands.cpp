@@ -9,12 +9,6 @@ namespace tambry {
 
 PyObject* ordering_to_int(Ordering o) { return Py_NewRef(module_globals.orderings[static_cast<int>(o) + 1]); }
 
-bool raise_if_rejected(const Result<void, std::string>& outcome) {
-    if (outcome.ok()) return true;
-    raise_value_error(outcome.error());
-    return false;
-}
-
 bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out, bool left_out_means_auto) {
     out.left_out_means_auto = left_out_means_auto;
     if (!obj) return true;
@@ -61,13 +55,7 @@ bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out)
         out = Ecosystem::Generic;
         return true;
     }
-    auto found = Ecosystem::from_str(arg.name);
-    if (!found.ok()) {
-        raise_value_error(found.error());
-        return false;
-    }
-    out = found.value();
-    return true;
+    return take_outcome(Ecosystem::from_str(arg.name), out);
 }
 
 bool operand_text_for_parsing(PyObject* obj, std::string_view& out) {
@@ -76,34 +64,15 @@ bool operand_text_for_parsing(PyObject* obj, std::string_view& out) {
 
 bool extract_parsed_for_ecosystem(PyObject* obj, Ecosystem ecosystem, ParsedRepr& out) {
     std::string_view text;
-    if (!operand_text_for_parsing(obj, text)) return false;
-    ParseOutcome outcome = strategy_for(ecosystem).parse(text);
-    if (!outcome.ok()) {
-        raise_value_error(outcome.error());
-        return false;
-    }
-    out = std::move(outcome.value());
-    return true;
+    return operand_text_for_parsing(obj, text) && take_outcome(strategy_for(ecosystem).parse(text), out);
 }
 
 bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& b, Ordering& out) {
-    CompareOutcome outcome = strategy_for(ecosystem).compare(a, b);
-    if (!outcome.ok()) {
-        raise_internal_error(outcome.error());
-        return false;
-    }
-    out = outcome.value();
-    return true;
+    return take_outcome(strategy_for(ecosystem).compare(a, b), out);
 }
 
 bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out) {
-    auto outcome = strategy_for(ecosystem).compare_texts(a, b);
-    if (!outcome.ok()) {
-        raise_value_error(outcome.error());
-        return false;
-    }
-    out = outcome.value();
-    return true;
+    return take_outcome(strategy_for(ecosystem).compare_texts(a, b), out);
 }
 
 // Two texts need no parsed value to outlive the comparison, so operands that both

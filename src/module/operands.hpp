@@ -50,9 +50,6 @@ bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosyst
 // `a` is parsed first, and the first failure is raised.
 bool compare_operands(PyObject* a, PyObject* b, Ecosystem ecosystem, Ordering& out);
 
-// Raises a core failure's message as ValueError; true when there was none.
-bool raise_if_rejected(const Result<void, std::string>& outcome);
-
 // The Python int -1, 0 or 1.
 PyObject* ordering_to_int(Ordering o);
 
