@@ -47,90 +47,53 @@ constexpr std::array<Row, Ecosystem::COUNT> ROWS = {
     row("docker", GENERIC_STRATEGY),
 };
 
-// One accepted name (lowercase) and the ecosystem it names.
-struct NameEntry {
+// A name other than the canonical one, and the ecosystem it names.
+struct Alias {
     std::string_view name;
     Ecosystem::Value value;
 };
 
-// The forty accepted names.
-constexpr NameEntry ACCEPTED_NAMES[] = {
-    {"go", Ecosystem::Go},
-    {"deb", Ecosystem::Debian},
-    {"rpm", Ecosystem::Rpm},
-    {"gem", Ecosystem::Ruby},
-    {"mvn", Ecosystem::Maven},
-    {"npm", Ecosystem::Npm},
-    {"php", Ecosystem::Composer},
-    {"hex", Ecosystem::Hex},
-    {"apk", Ecosystem::Alpine},
+constexpr Alias ALIASES[] = {
+    {"semver_strict", Ecosystem::Semver}, {"semver-strict", Ecosystem::Semver},
+    {"pep-440", Ecosystem::Pep440},       {"python", Ecosystem::Pep440},
+    {"deb", Ecosystem::Debian},           {"dpkg", Ecosystem::Debian},
+    {"redhat", Ecosystem::Rpm},           {"gem", Ecosystem::Ruby},
+    {"rubygems", Ecosystem::Ruby},        {"mvn", Ecosystem::Maven},
+    {"golang", Ecosystem::Go},            {"node", Ecosystem::Npm},
+    {"nodejs", Ecosystem::Npm},           {"dotnet", Ecosystem::Nuget},
+    {"php", Ecosystem::Composer},         {"packagist", Ecosystem::Composer},
+    {"cargo", Ecosystem::Crates},         {"crates.io", Ecosystem::Crates},
+    {"elixir", Ecosystem::Hex},           {"erlang", Ecosystem::Hex},
+    {"swiftpm", Ecosystem::Swift},        {"apk", Ecosystem::Alpine},
     {"oci", Ecosystem::Docker},
-    {"dpkg", Ecosystem::Debian},
-    {"ruby", Ecosystem::Ruby},
-    {"node", Ecosystem::Npm},
-    {"maven", Ecosystem::Maven},
-    {"nuget", Ecosystem::Nuget},
-    {"cargo", Ecosystem::Crates},
-    {"swift", Ecosystem::Swift},
-    {"semver", Ecosystem::Semver},
-    {"pep440", Ecosystem::Pep440},
-    {"python", Ecosystem::Pep440},
-    {"debian", Ecosystem::Debian},
-    {"redhat", Ecosystem::Rpm},
-    {"golang", Ecosystem::Go},
-    {"nodejs", Ecosystem::Npm},
-    {"dotnet", Ecosystem::Nuget},
-    {"crates", Ecosystem::Crates},
-    {"elixir", Ecosystem::Hex},
-    {"erlang", Ecosystem::Hex},
-    {"calver", Ecosystem::Calver},
-    {"alpine", Ecosystem::Alpine},
-    {"docker", Ecosystem::Docker},
-    {"generic", Ecosystem::Generic},
-    {"pep-440", Ecosystem::Pep440},
-    {"swiftpm", Ecosystem::Swift},
-    {"rubygems", Ecosystem::Ruby},
-    {"composer", Ecosystem::Composer},
-    {"packagist", Ecosystem::Composer},
-    {"crates.io", Ecosystem::Crates},
-    {"semver_strict", Ecosystem::Semver},
-    {"semver-strict", Ecosystem::Semver},
 };
 
-constexpr std::size_t NAME_COUNT = std::size(ACCEPTED_NAMES);
+constexpr std::size_t NAME_COUNT = Ecosystem::COUNT + std::size(ALIASES);
 
 // A name is found with one probe: its slot comes from its length and its first,
 // middle and last bytes (lowered). The weights were picked so that the forty names
 // take forty different slots, which the static_assert below keeps true.
 constexpr std::size_t NAME_SLOTS = 128;
-constexpr std::uint8_t NO_NAME = 0xFF;
 
-constexpr std::size_t slot_of(std::string_view lowered_ends, std::size_t length) {
-    const auto byte = [](char c) { return static_cast<std::size_t>(static_cast<unsigned char>(c)); };
-    return (byte(lowered_ends[0]) + 6 * byte(lowered_ends[1]) + 3 * byte(lowered_ends[2]) + length) % NAME_SLOTS;
+constexpr std::size_t slot_of(std::string_view name) {
+    const auto lowered = [&](std::size_t k) { return static_cast<unsigned char>(to_lower(name[k])); };
+    const std::size_t n = name.size();
+    return (lowered(0) + 6 * lowered(n / 2) + 3 * lowered(n - 1) + n) % NAME_SLOTS;
 }
 
-// The first, middle and last byte of a name, lowered.
-struct NameEnds {
-    char bytes[3];
-    constexpr explicit NameEnds(std::string_view name)
-        : bytes{to_lower(name.front()), to_lower(name[name.size() / 2]), to_lower(name.back())} {}
-    constexpr std::string_view view() const { return {bytes, 3}; }
-};
-
-constexpr std::array<std::uint8_t, NAME_SLOTS> NAME_AT_SLOT = [] {
-    std::array<std::uint8_t, NAME_SLOTS> table{};
-    for (auto& entry : table) entry = NO_NAME;
-    for (std::size_t k = 0; k < NAME_COUNT; ++k) {
-        const std::string_view name = ACCEPTED_NAMES[k].name;
-        table[slot_of(NameEnds(name).view(), name.size())] = static_cast<std::uint8_t>(k);
+// An empty name marks a free slot.
+constexpr std::array<Alias, NAME_SLOTS> NAME_AT_SLOT = [] {
+    std::array<Alias, NAME_SLOTS> table{};
+    for (std::size_t k = 0; k < ROWS.size(); ++k) {
+        table[slot_of(ROWS[k].name)] = {ROWS[k].name, static_cast<Ecosystem::Value>(k)};
     }
+    for (const Alias& alias : ALIASES) table[slot_of(alias.name)] = alias;
     return table;
 }();
 
 static_assert([] {
     std::size_t used = 0;
-    for (std::uint8_t entry : NAME_AT_SLOT) used += entry != NO_NAME;
+    for (const Alias& entry : NAME_AT_SLOT) used += !entry.name.empty();
     return used == NAME_COUNT;
 }(), "two accepted names share a slot: pick other weights in slot_of");
 
@@ -179,8 +142,8 @@ Failure<std::string> rejection(std::string_view name) {
 
 Result<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
     if (!name.empty()) {
-        const std::uint8_t k = NAME_AT_SLOT[slot_of(NameEnds(name).view(), name.size())];
-        if (k != NO_NAME && same_lowered(name, ACCEPTED_NAMES[k].name)) return Ecosystem(ACCEPTED_NAMES[k].value);
+        const Alias& entry = NAME_AT_SLOT[slot_of(name)];
+        if (same_lowered(name, entry.name)) return Ecosystem(entry.value);
     }
     return rejection(name);
 }

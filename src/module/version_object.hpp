@@ -30,7 +30,7 @@ struct PyVersion {
     PackedCursor segments() const { return PackedCursor(packed(), packed_size); }
 };
 
-// The Version type, made from its specification; module_globals keeps it.
+// A new Version type object (from its PyType_Spec); module_globals keeps the one made.
 PyTypeObject* create_version_type();  // null with an exception set on failure
 
 inline bool is_version(PyObject* obj) { return Py_IS_TYPE(obj, module_globals.version_type); }
