@@ -21,7 +21,11 @@ struct EpochSplit {
 
 // Splits a leading "N:" epoch off `text`. Never fails: without a valid epoch the
 // epoch is 0 and the rest is the whole text.
-EpochSplit extract_epoch_colon(std::string_view text);
+inline EpochSplit extract_epoch_colon(std::string_view text) {
+    const DigitRun run = read_digit_run(text);
+    if (run.length == 0 || run.length == text.size() || text[run.length] != ':' || !run.fits) return {0, text};
+    return {run.value, text.substr(run.length + 1)};
+}
 
 // A package version cut into its parts, as views into the text.
 struct PackageVersionParts {
@@ -31,8 +35,17 @@ struct PackageVersionParts {
 };
 
 // Fills `out`, or fails with `empty_message` when the text is empty once trimmed.
-Result<void, std::string> split_package_version(std::string_view text, std::string_view empty_message,
-                                                PackageVersionParts& out);
+inline Result<void, std::string> split_package_version(std::string_view text, std::string_view empty_message,
+                                                       PackageVersionParts& out) {
+    const std::string_view trimmed = trim_white_space(text);
+    if (trimmed.empty()) return Failure{std::string(empty_message)};
+    const EpochSplit split = extract_epoch_colon(trimmed);
+    const std::size_t dash = split.rest.rfind('-');
+    out.epoch = split.epoch;
+    out.version = split.rest.substr(0, dash);
+    out.release = dash == std::string_view::npos ? std::string_view() : split.rest.substr(dash + 1);
+    return {};
+}
 
 // The strategy of a package scheme: `Value` is the ParsedRepr alternative it makes
 // (DebianValue or RpmValue) and `order` its comparison of versions and of releases.
