@@ -3,9 +3,12 @@
 #include <string>
 
 #include "errors.hpp"
+#include "module_globals.hpp"
 
 namespace tambry {
 namespace {
+
+const char* name_of(Param param) { return PARAM_NAMES[static_cast<std::size_t>(param)]; }
 
 std::string display_name(const ParamSpec& spec) {
     std::string name;
@@ -34,7 +37,7 @@ bool too_many_positional(const ParamSpec& spec, Py_ssize_t given) {
 bool missing_required(const ParamSpec& spec, PyObject** slots) {
     std::vector<const char*> missing;
     for (Py_ssize_t i = 0; i < spec.required; ++i) {
-        if (!slots[i]) missing.push_back(spec.params[i].name);
+        if (!slots[i]) missing.push_back(name_of(spec.params[i]));
     }
     if (missing.empty()) return true;
     std::string names;
@@ -58,13 +61,10 @@ bool missing_required(const ParamSpec& spec, PyObject** slots) {
 // The parameter that `keyword` names, or -1.
 Py_ssize_t parameter_named(const ParamSpec& spec, PyObject* keyword) {
     for (Py_ssize_t i = 0; i < spec.count; ++i) {
-        Param& param = spec.params[i];
-        if (!param.interned) param.interned = PyUnicode_InternFromString(param.name);
-        if (!param.interned) PyErr_Clear();  // matched by content below instead
-        if (keyword == param.interned) return i;
+        if (keyword == module_globals.parameter_names[static_cast<std::size_t>(spec.params[i])]) return i;
     }
     for (Py_ssize_t i = 0; i < spec.count; ++i) {
-        if (PyUnicode_CompareWithASCIIString(keyword, spec.params[i].name) == 0) return i;
+        if (PyUnicode_CompareWithASCIIString(keyword, name_of(spec.params[i])) == 0) return i;
     }
     return -1;
 }

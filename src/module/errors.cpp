@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "module_globals.hpp"
+
 namespace tambry {
 namespace {
 
@@ -18,16 +20,8 @@ PyObject* raise_with_text(PyObject* type, std::string_view message) {
 PyObject* raise_value_error(std::string_view message) { return raise_with_text(PyExc_ValueError, message); }
 PyObject* raise_type_error(std::string_view message) { return raise_with_text(PyExc_TypeError, message); }
 
-PyObject* internal_error_type() {
-    // Created once per process and kept for its lifetime, like the Version type.
-    static PyObject* type = PyErr_NewException("tambry.InternalError", PyExc_BaseException, nullptr);
-    return type;
-}
-
 PyObject* raise_internal_error(std::string_view message) {
-    PyObject* type = internal_error_type();
-    if (!type) return nullptr;
-    return raise_with_text(type, message);
+    return raise_with_text(module_globals.internal_error, message);
 }
 
 PyObject* raise_not_an_instance(PyObject* obj, const char* target_type) {
