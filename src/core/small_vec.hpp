@@ -41,6 +41,8 @@ public:
 
     T* data() { return data_; }
     const T* data() const { return data_; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     const T* begin() const { return data_; }

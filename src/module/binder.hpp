@@ -13,9 +13,10 @@
 
 namespace tambry {
 
-// Every parameter name of the module's entries, written once.
-enum class Param : std::uint8_t { A, B, Ecosystem, Versions, Pairs, Version, S, Other };
-inline constexpr const char* PARAM_NAMES[] = {"a", "b", "ecosystem", "versions", "pairs", "version", "s", "other"};
+// Every parameter name of the package's entries, written once.
+enum class Param : std::uint8_t { A, B, Ecosystem, Versions, Pairs, Version, S, Other, Invalid };
+inline constexpr const char* PARAM_NAMES[] = {"a",       "b", "ecosystem", "versions", "pairs",
+                                              "version", "s", "other",     "invalid"};
 inline constexpr std::size_t PARAM_COUNT = std::size(PARAM_NAMES);
 
 struct ParamSpec {
@@ -25,6 +26,11 @@ struct ParamSpec {
     Py_ssize_t count;
     Py_ssize_t required;  // the leading parameters that must be given
 };
+
+// Makes the interned names that keywords are matched against by identity; false
+// with an exception set when one could not be made. Keywords still match by
+// content before it is called.
+bool intern_parameter_names();
 
 // Each fills slots[0..count) with borrowed references, null for a parameter left out.
 // On failure a TypeError is set and false returned.

@@ -2,27 +2,16 @@
 
 #include <string>
 
-#include "module_globals.hpp"
-
 namespace tambry {
-namespace {
 
-// Messages may quote the caller's text, NUL bytes included, so they are passed
-// with their length rather than as C strings.
 PyObject* raise_with_text(PyObject* type, std::string_view message) {
     PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
     if (text) PyErr_SetObject(type, text.get());
     return nullptr;
 }
 
-}  // namespace
-
 PyObject* raise_value_error(std::string_view message) { return raise_with_text(PyExc_ValueError, message); }
 PyObject* raise_type_error(std::string_view message) { return raise_with_text(PyExc_TypeError, message); }
-
-PyObject* raise_internal_error(std::string_view message) {
-    return raise_with_text(module_globals.internal_error, message);
-}
 
 PyObject* raise_not_an_instance(PyObject* obj, const char* target_type) {
     if (obj == Py_None) {

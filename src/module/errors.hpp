@@ -14,9 +14,13 @@
 namespace tambry {
 
 // Each raise_* sets the exception and returns null, so a failing call site is one line.
+// Messages may quote the caller's text, NUL bytes included, so they are passed
+// with their length rather than as C strings.
+PyObject* raise_with_text(PyObject* type, std::string_view message);
 PyObject* raise_value_error(std::string_view message);
 PyObject* raise_type_error(std::string_view message);
-// Raises the module's internal-error class, for broken invariants.
+// Raises the module's internal-error class, for broken invariants (defined with
+// the module's globals, which hold that class).
 PyObject* raise_internal_error(std::string_view message);
 inline PyObject* raise_internal_error(const InternalError& error) { return raise_internal_error(error.message); }
 

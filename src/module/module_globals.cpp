@@ -18,17 +18,16 @@ bool ensure_module_globals() {
         orderings[i] = PyRef(PyLong_FromLong(i - 1));
         if (!orderings[i]) return false;
     }
-    PyRef parameter_names[PARAM_COUNT];
-    for (std::size_t i = 0; i < PARAM_COUNT; ++i) {
-        parameter_names[i] = PyRef(PyUnicode_InternFromString(PARAM_NAMES[i]));
-        if (!parameter_names[i]) return false;
-    }
+    if (!intern_parameter_names()) return false;
     // Everything was made: only now is any of it kept.
     module_globals.internal_error = internal_error.release();
     module_globals.version_type = reinterpret_cast<PyTypeObject*>(version_type.release());
     for (int i = 0; i < 3; ++i) module_globals.orderings[i] = orderings[i].release();
-    for (std::size_t i = 0; i < PARAM_COUNT; ++i) module_globals.parameter_names[i] = parameter_names[i].release();
     return true;
+}
+
+PyObject* raise_internal_error(std::string_view message) {
+    return raise_with_text(module_globals.internal_error, message);
 }
 
 }  // namespace tambry

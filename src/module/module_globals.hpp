@@ -18,9 +18,6 @@ struct ModuleGlobals {
     // that ordinary `except Exception` handlers do not swallow a bug.
     PyObject* internal_error = nullptr;
     PyObject* orderings[3] = {};  // the ints -1, 0 and 1
-    // Keyword names arrive interned (they come from code objects), so they are
-    // nearly always matched to these by identity.
-    PyObject* parameter_names[PARAM_COUNT] = {};
 };
 
 extern ModuleGlobals module_globals;
