@@ -326,11 +326,14 @@ def blocked_reading_stdin(pid):
 
 
 def test_interrupt_exits_quietly_with_130():
+    # A job started in the background by a script inherits SIGINT ignored, and
+    # Python then leaves it ignored: give the command the default back.
     process = subprocess.Popen(
         [sys.executable, "-m", "tambry_cli", "sort"],
         stdin=subprocess.PIPE,
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
+        preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL),
     )
     try:
         process.stdin.write(b"1.0\n")
