@@ -142,7 +142,8 @@ def emit(lines: Sequence[object]) -> None:
 
 
 def flush_output() -> None:
-    """Flush what argparse left in standard output (its help and version texts)."""
+    """Flush whatever standard output still holds, so that a failure to write it is
+    reported here, not by the interpreter at exit."""
     if sys.stdout is None:
         return
     try:
@@ -401,6 +402,8 @@ class _Parser(argparse.ArgumentParser):
 
 
 class _VersionAction(argparse.Action):
+    """--version, written through emit() like any other output."""
+
     def __init__(self, option_strings: Sequence[str], dest: str, **kwargs: object) -> None:
         super().__init__(option_strings, dest, nargs=0, help="print the release of tambry and exit")
 
