@@ -32,12 +32,9 @@ import os
 import re
 import sys
 from collections.abc import Callable, Iterable, Sequence
-from typing import IO, TYPE_CHECKING, NamedTuple, NoReturn, TypeVar, cast
+from typing import IO, Any, NamedTuple, NoReturn, TypeVar, cast
 
 import tambry
-
-if TYPE_CHECKING:
-    from _typeshed import SupportsWrite
 
 __all__ = ["main"]
 
@@ -394,7 +391,8 @@ def _cmd_info(args: argparse.Namespace) -> int:
 class _Parser(argparse.ArgumentParser):
     """An argument parser whose help reaches standard output through emit(), errors and all."""
 
-    def print_help(self, file: SupportsWrite[str] | None = None) -> None:
+    # Typeshed has typed `file` differently over the years; Any fits every version.
+    def print_help(self, file: Any = None) -> None:
         if file is None:
             emit([self.format_help().rstrip("\n")])
         else:
