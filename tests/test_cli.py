@@ -52,13 +52,21 @@ CASES = [
     ("compare-blanks-kept", ["compare", " 1.0 ", "1.0"], b"", 0, "0\n", ""),
     ("compare-after-double-dash", ["compare", "--", "-2", "1"], b"", 0, "1\n", ""),
     ("compare-bad-version-a", ["compare", "1.0", "1.0.0", "-e", "semver"], b"", 2, "",
-     "tambry: Expected 3 parts, got 2\n"),
+     "tambry: '1.0': Expected 3 parts, got 2\n"),
     ("compare-bad-version-b", ["compare", "1.0.0", "1.0.0-rc.01", "-e", "semver"], b"", 2, "",
-     "tambry: leading zero in numeric prerelease identifier: '01'\n"),
+     "tambry: '1.0.0-rc.01': leading zero in numeric prerelease identifier: '01'\n"),
+    ("compare-both-bad-first-named", ["compare", "1", "2", "-e", "npm"], b"", 2, "",
+     "tambry: '1': Expected 3 parts, got 1\n"),
+    ("compare-auto-first-rules", ["compare", "-e", "auto", "1.0~rc1", " "], b"", 2, "",
+     "tambry: ' ': empty Debian version\n"),
     ("compare-bad-ecosystem", ["compare", "1", "2", "-e", "Foo"], b"", 2, "", unsupported("foo")),
     ("compare-ecosystem-with-blank", ["compare", "1", "2", "-e", " npm"], b"", 2, "", unsupported(" npm")),
     ("compare-maven-prefix", ["compare", "v1.0", "1.0", "-e", "maven"], b"", 2, "",
-     "tambry: Maven version must start with a digit: 'v1.0'\n"),
+     "tambry: 'v1.0': Maven version must start with a digit: 'v1.0'\n"),
+    ("compare-value-quoted-with-escapes", ["compare", "1.0", "1.0\x1b[2J", "-e", "semver"], b"", 2, "",
+     "tambry: '1.0': Expected 3 parts, got 2\n"),
+    ("compare-control-character-escaped", ["compare", "1.0.0", "1.0.0-a\tb", "-e", "semver"], b"", 2, "",
+     "tambry: '1.0.0-a\\tb': invalid character in prerelease identifier: 'a\tb'\n"),
     # sort
     ("sort-stdin", ["sort"], b"1.10\n1.9\n1.10rc1\n", 0, lines("1.9", "1.10rc1", "1.10"), ""),
     ("sort-dash", ["sort", "-"], b"2\n1\n", 0, lines("1", "2"), ""),
@@ -77,8 +85,29 @@ CASES = [
     ("sort-empty", ["sort"], b"", 0, "", ""),
     ("sort-only-blank-lines", ["sort"], b"\n \n", 0, "", ""),
     ("sort-empty-bad-ecosystem", ["sort", "-e", "nope"], b"", 2, "", unsupported("nope")),
-    ("sort-bad-version", ["sort", "-e", "semver"], b"1.0.0\n2.0\n", 2, "", "tambry: Expected 3 parts, got 2\n"),
-    ("sort-bad-utf8", ["sort"], b"1.0\n\xff\n", 2, "", "tambry: standard input: not valid UTF-8 (byte 4)\n"),
+    ("sort-bad-version", ["sort", "-e", "semver"], b"1.0.0\n2.0\n", 2, "",
+     "tambry: (standard input):2: '2.0': Expected 3 parts, got 2\n"),
+    ("sort-bad-version-after-blank-lines", ["sort", "-e", "semver"], b"\n1.0.0\r\n \r\n2.0.0\rx\n", 2, "",
+     "tambry: (standard input):5: 'x': Expected 3 parts, got 1\n"),
+    ("sort-first-bad-line-named", ["sort", "-e", "npm"], b"1.0.0\n1\n1.0\n", 2, "",
+     "tambry: (standard input):2: '1': Expected 3 parts, got 1\n"),
+    ("sort-auto-first-decides-admission", ["sort", "-e", "auto"], b"1.0~rc1\n\x1c\n\xc2\x85\n", 0,
+     lines("1.0~rc1", "\x1c"), ""),
+    ("sort-auto-first-decides-rejection", ["sort", "-e", "auto"], b"1!2.0\nx1\n", 2, "",
+     "tambry: (standard input):2: 'x1': PEP 440 version must start with a digit: 'x1'\n"),
+    ("sort-bad-utf8", ["sort"], b"1.0\n\xff\n", 2, "", "tambry: (standard input):2: b'\\xff': not valid UTF-8\n"),
+    ("sort-bad-utf8-line-counted-after-cr", ["sort"], b"1.0\r2.0\r\n3\xc3(\n", 2, "",
+     "tambry: (standard input):3: b'3\\xc3(': not valid UTF-8\n"),
+    ("sort-encoded-surrogate-is-not-utf8", ["sort"], b"\xed\xa0\x80\n", 2, "",
+     "tambry: (standard input):1: b'\\xed\\xa0\\x80': not valid UTF-8\n"),
+    ("sort-cr-line-ends", ["sort"], b"2.0\r1.0\r1.5", 0, lines("1.0", "1.5", "2.0"), ""),
+    ("sort-mixed-line-ends", ["sort"], b"4\r\n3\r2\n\r\n1\n\r", 0, lines("1", "2", "3", "4"), ""),
+    ("sort-unicode-line-separators-are-not-line-ends", ["sort"], "1\u20282\n1\x85\n".encode(), 0,
+     lines("1\x85", "1\u20282"), ""),
+    ("sort-information-separators-are-versions", ["sort", "-e", "debian"], b"\x1c\n\x1d\n\x1e\n\x1f\n", 0,
+     lines("\x1c", "\x1d", "\x1e", "\x1f"), ""),
+    ("sort-unicode-blank-lines-skipped", ["sort", "-e", "debian"],
+     "\u3000\n1\n\xa0\u2003\n\u205f\n\x0b\x0c\n".encode(), 0, "1\n", ""),
     ("sort-missing-file", ["sort", "does-not-exist.txt"], b"", 2, "",
      "tambry: does-not-exist.txt: No such file or directory\n"),
     ("sort-directory", ["sort", "."], b"", 2, "", "tambry: .: Is a directory\n"),
@@ -90,14 +119,17 @@ CASES = [
     ("max-blank-only", ["max"], b"\n\n", 2, "", "tambry: empty sequence\n"),
     ("max-empty-bad-ecosystem", ["max", "-e", "nope"], b"", 2, "", "tambry: empty sequence\n"),
     ("max-bad-ecosystem", ["max", "-e", "nope"], b"1\n", 2, "", unsupported("nope")),
-    ("max-bad-version", ["max", "-e", "pep440"], b"1.0\n1!\n", 2, "", "tambry: empty PEP 440 version: '1!'\n"),
+    ("max-bad-version", ["max", "-e", "pep440"], b"1.0\n1!\n", 2, "",
+     "tambry: (standard input):2: '1!': empty PEP 440 version: '1!'\n"),
+    ("max-information-separator", ["max", "-e", "debian"], b"\x1c\n", 0, "\x1c\n", ""),
+    ("max-only-white-space", ["max", "-e", "debian"], "\u2028\n\u1680\n".encode(), 2, "", "tambry: empty sequence\n"),
     ("min-stdin", ["min"], b"2.0~beta1\n2.0\n1.9\n", 0, "1.9\n", ""),
     ("min-first-of-equals", ["min"], b"1.0\n1.0.0\n", 0, "1.0\n", ""),
     ("min-debian-tilde", ["min", "-e", "debian"], b"2.0\n2.0~beta1\n", 0, "2.0~beta1\n", ""),
     ("min-empty", ["min"], b"", 2, "", "tambry: empty sequence\n"),
     ("min-bad-version", ["min", "-e", "rpm"], b"1.0\n \n", 0, "1.0\n", ""),  # blank lines are skipped
     ("min-bad-ruby", ["min", "-e", "gem"], b"1.0\nx1\n", 2, "",
-     "tambry: Ruby gem version must start with a digit: 'x1'\n"),
+     "tambry: (standard input):2: 'x1': Ruby gem version must start with a digit: 'x1'\n"),
     # detect
     ("detect", ["detect", "1.0-SNAPSHOT", "1!2.0", "1.2.3-r2", "2024.01.15", "v1.2.3+incompatible", "1.2.3",
                 "2.0.0~rc1", "1.0^1", "1.0-1.el8", "1.0.0.beta2"], b"", 0,
@@ -117,10 +149,11 @@ CASES = [
      '  "is_prerelease": false,\n  "is_postrelease": false,\n  "ecosystem": "generic",\n'
      '  "segments": [1, 0, "n"]\n}\n', ""),
     ("info-rejected-by-named-ecosystem", ["info", "1.0", "-e", "semver"], b"", 2, "",
-     "tambry: Expected 3 parts, got 2\n"),
-    ("info-rejected-by-detected-ecosystem", ["info", "a!1.0"], b"", 2, "", "tambry: invalid PEP 440 epoch: 'a'\n"),
+     "tambry: '1.0': Expected 3 parts, got 2\n"),
+    ("info-rejected-by-detected-ecosystem", ["info", "a!1.0"], b"", 2, "",
+     "tambry: 'a!1.0': invalid PEP 440 epoch: 'a'\n"),
     ("info-bad-ecosystem", ["info", "1.0", "-e", ""], b"", 2, "", unsupported("")),
-    ("info-blank-debian", ["info", " ", "-e", "debian"], b"", 2, "", "tambry: empty Debian version\n"),
+    ("info-blank-debian", ["info", " ", "-e", "debian"], b"", 2, "", "tambry: ' ': empty Debian version\n"),
 ]
 
 
@@ -181,6 +214,7 @@ HELP_FIRST_LINES = {
     "min": "usage: tambry min [-h] [-e ECO] [FILE ...]",
     "detect": "usage: tambry detect [-h] VERSION [VERSION ...]",
     "info": "usage: tambry info [-h] [-e ECO] VERSION",
+    "check": "usage: tambry check [-h] [-e ECO] [FILE ...]",
 }
 
 
@@ -197,7 +231,7 @@ def test_help_of_each_command(command):
 def test_help_of_the_command():
     status, out, err = run(["--help"])
     assert (status, err) == (0, "")
-    assert out.startswith("usage: tambry [-h] COMMAND ...\n")
+    assert out.startswith("usage: tambry [-h] [--version] COMMAND ...\n")
     for command in HELP_FIRST_LINES:
         assert f"\n    {command} " in out
     assert run(["-h"])[1] == out
@@ -292,11 +326,14 @@ def blocked_reading_stdin(pid):
 
 
 def test_interrupt_exits_quietly_with_130():
+    # A job started in the background by a script inherits SIGINT ignored, and
+    # Python then leaves it ignored: give the command the default back.
     process = subprocess.Popen(
         [sys.executable, "-m", "tambry_cli", "sort"],
         stdin=subprocess.PIPE,
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
+        preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL),
     )
     try:
         process.stdin.write(b"1.0\n")

@@ -112,7 +112,7 @@ PRECEDENCE_CHAIN = [
 ]
 
 
-@pytest.mark.parametrize(("low", "high"), itertools.combinations(PRECEDENCE_CHAIN, 2))
+@pytest.mark.parametrize(("low", "high"), list(itertools.combinations(PRECEDENCE_CHAIN, 2)))
 def test_precedence_chain(low, high):
     assert tambry.compare_semver_strict(low, high) == -1
     assert tambry.compare_semver_strict(high, low) == 1

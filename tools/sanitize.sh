@@ -21,7 +21,7 @@ build_dir=${TAMBRY_SANITIZE_BUILD:-build-asan}
 # runtimes are not also loaded into a shell.
 python=$(python -c 'import sys; print(sys.executable)')
 
-cmake -S . -B "$build_dir" -G Ninja -DTAMBRY_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build_dir" -G Ninja -DTAMBRY_SANITIZE=ON -DTAMBRY_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPython_EXECUTABLE="$python" > /dev/null
 cmake --build "$build_dir"
 
