@@ -175,7 +175,7 @@ def test_collections_return_the_callers_objects_in_stable_order():
 
 
 def test_version_objects_stand_for_their_raw_text():
-    v = tambry.Version(" 1.0.0 ")
+    v = tambry.Version(" 1.0.0")
     assert native.compare(v, "1.0.0", "npm") == 0
     assert native.sort_versions([v, "0.9.0"], "npm")[1] is v
     assert native.key(tambry.Version("1.0.0"), "npm") == native.key("1.0.0", "npm")

@@ -29,24 +29,30 @@ bool convert_native_ecosystem(PyObject* obj, NativeEcosystem& out) {
 }
 
 bool version_text(const NativeState& state, PyObject* obj, std::string_view& out, PyRef& holder) {
-    if (PyUnicode_Check(obj)) {
-        if (utf8_of_str(obj, out)) return true;
-        PyErr_Clear();
-    } else if (Py_IS_TYPE(obj, reinterpret_cast<PyTypeObject*>(state.version_type))) {
-        // A Version's str is its raw text, made afresh: `holder` keeps it alive
-        // as long as the view is read.
+    if (!PyUnicode_Check(obj)) {
+        if (!Py_IS_TYPE(obj, reinterpret_cast<PyTypeObject*>(state.version_type))) {
+            PyErr_SetString(PyExc_TypeError, "expected Version or str");
+            return false;
+        }
+        // A Version's str is its raw text, made afresh: `holder` keeps it alive as
+        // long as the view is read.
         holder = PyRef(PyObject_Str(obj));
         if (!holder) return false;
-        if (utf8_of_str(holder.get(), out)) return true;
-        PyErr_Clear();
+        obj = holder.get();
     }
-    PyErr_SetString(PyExc_TypeError, "expected Version or str");
-    return false;
+    if (utf8_of_str(obj, out)) return true;
+    // A str with lone surrogates has no UTF-8; its surrogates are passed on as the
+    // bytes they would take, which a scheme may accept (Maven takes any text).
+    PyErr_Clear();
+    holder = PyRef(PyUnicode_AsEncodedString(obj, "utf-8", "surrogatepass"));
+    if (!holder) return false;
+    out = {PyBytes_AS_STRING(holder.get()), static_cast<std::size_t>(PyBytes_GET_SIZE(holder.get()))};
+    return true;
 }
 
 PyObject* raise_invalid_version(const NativeState& state, NativeEcosystem ecosystem, std::string_view text,
                                 Py_ssize_t index) {
-    PyRef version(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape"));
+    PyRef version(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
     if (!version) return nullptr;
     const std::string_view name = native_name(ecosystem);
     PyRef eco(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));

@@ -1,0 +1,53 @@
+// A version as PyPI's `packaging` reads it: what range matching needs besides the
+// order (release numbers, pre/post/dev parts, local label).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "small_vec.hpp"
+#include "version_model.hpp"
+
+namespace tambry::native {
+
+// A number as packaging reads it, of any size: its digits without leading zeros
+// ("0" for zero), a view into the parsed text, and its value when it has at most 19
+// digits.
+struct Pep440Number {
+    const char* data;
+    std::size_t size;
+    std::uint64_t value;
+
+    std::string_view digits() const { return {data, size}; }
+    bool is_zero() const { return size == 1 && value == 0; }
+};
+
+inline constexpr std::size_t PEP440_EXACT_DIGITS = 19;
+inline constexpr Pep440Number PEP440_ZERO{"0", 1, 0};
+
+struct Pep440Version {
+    enum class Pre : unsigned char { None, Alpha, Beta, Rc };
+
+    Pep440Number epoch = PEP440_ZERO;
+    SmallVec<Pep440Number, 6> release;  // as written: "1.0.0" keeps its zeros
+    Pre pre = Pre::None;
+    Pep440Number pre_number = PEP440_ZERO;
+    bool has_post = false;
+    Pep440Number post_number = PEP440_ZERO;
+    bool has_dev = false;
+    Pep440Number dev_number = PEP440_ZERO;
+    std::string_view local;  // the label after "+" as written, empty when there is none
+
+    bool is_prerelease() const { return pre != Pre::None || has_dev; }
+    bool is_postrelease() const { return has_post; }
+};
+
+// The parts of `text`, or nothing when packaging's Version rejects it.
+std::optional<Pep440Version> parse_pep440(std::string_view text);
+
+// packaging's order of two parsed versions.
+Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b);
+
+}  // namespace tambry::native
