@@ -78,7 +78,7 @@ public:
         std::string message(head_);
         message.append(": ");
         message.append(detail);
-        return {RangeError::Kind::Malformed, std::move(message), {}};
+        return {RangeError::Kind::Malformed, std::move(message), {}, {}};
     }
 
 private:
@@ -90,7 +90,7 @@ private:
         message.append(scheme_.name());
         message.append(" version: ");
         message.append(quoted(text));
-        return {RangeError::Kind::InvalidVersion, std::move(message), std::string(text)};
+        return {RangeError::Kind::InvalidVersion, std::move(message), std::string(text), std::string(scheme_.name())};
     }
 
     // The events' verdicts as a set: a version is affected when, of the events that

@@ -43,7 +43,7 @@ RangeError malformed_at(std::string_view head, std::string_view text, std::size_
     std::string message = head_and_text(head, text);
     message.append(what);
     append_position(message, text, byte_offset);
-    return {RangeError::Kind::Malformed, std::move(message), {}};
+    return {RangeError::Kind::Malformed, std::move(message), {}, {}};
 }
 
 RangeError invalid_version_at(std::string_view head, std::string_view text, std::size_t byte_offset,
@@ -54,7 +54,7 @@ RangeError invalid_version_at(std::string_view head, std::string_view text, std:
     message.append(" version ");
     message.append(quoted(version));
     append_position(message, text, byte_offset);
-    return {RangeError::Kind::InvalidVersion, std::move(message), std::string(version)};
+    return {RangeError::Kind::InvalidVersion, std::move(message), std::string(version), std::string(ecosystem)};
 }
 
 }  // namespace tambry::ranges

@@ -24,7 +24,8 @@ struct RangeError {
     };
     Kind kind = Kind::Malformed;
     std::string message;
-    std::string version;  // the rejected version, for InvalidVersion
+    std::string version;    // for InvalidVersion: the rejected version
+    std::string ecosystem;  // and the name of the ecosystem that rejects it
 };
 
 template <class T>

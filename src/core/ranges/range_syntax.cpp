@@ -69,7 +69,7 @@ VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet releas
 RangeError not_supported_yet(const RangeScheme& scheme) {
     std::string message(scheme.name());
     message.append(" ranges are not supported yet");
-    return {RangeError::Kind::Unsupported, std::move(message), {}};
+    return {RangeError::Kind::Unsupported, std::move(message), {}, {}};
 }
 
 }  // namespace tambry::ranges
