@@ -324,3 +324,44 @@ def test_native_is_prerelease():
     assert native.is_prerelease("1.0rc1", "PyPI") and not native.is_prerelease("1.0.post1", "pypi")
     with raises_exactly(InvalidVersion, "invalid npm version: '1.x'"):
         native.is_prerelease("1.x", "npm")
+
+
+# --- hostile input -----------------------------------------------------------------------
+
+VERS_ALPHABET = st.sampled_from(list("vers:npmdeb/<>=!*|%?&0123456789abcdefABCDEF.-+~ \t\x00é") + ["prereleases=", "none"])
+
+
+@settings(max_examples=2000, deadline=None)
+@given(st.lists(VERS_ALPHABET, max_size=40).map("".join))
+def test_any_text_is_a_range_or_a_value_error(tail):
+    for text in ("vers:npm/" + tail, "vers:" + tail, tail):
+        try:
+            r = VersionRange.from_vers(text)
+        except ValueError:
+            continue
+        assert VersionRange.from_vers(str(r)) == r
+    for ecosystem in native.ECOSYSTEMS:
+        try:
+            r = VersionRange.from_native(tail, ecosystem)
+        except (ValueError, NotImplementedError):
+            continue
+        assert VersionRange.from_vers(str(r)) == r
+
+
+json_values = st.recursive(
+    st.none() | st.booleans() | st.integers() | st.sampled_from(["0", "1.0.0", "*", "2.0.0-rc.1", "x", "GIT"]),
+    lambda inner: st.lists(inner, max_size=4)
+    | st.dictionaries(st.sampled_from(["type", "events", "introduced", "fixed", "last_affected", "limit",
+                                       "package", "ecosystem", "ranges", "versions"]), inner, max_size=4),
+    max_leaves=12,
+)
+
+
+@settings(max_examples=1000, deadline=None)
+@given(json_values)
+def test_any_json_is_a_range_or_a_clear_error(value):
+    for make in (lambda: VersionRange.from_osv(value, "npm"), lambda: VersionRange.from_affected(value)):
+        try:
+            make()
+        except (ValueError, TypeError):
+            pass

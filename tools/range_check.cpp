@@ -20,6 +20,7 @@
 #include "ranges/interval_set.hpp"
 #include "ranges/native_range.hpp"
 #include "ranges/osv.hpp"
+#include "ranges/range_syntax.hpp"
 #include "ranges/vers.hpp"
 
 using namespace tambry;
@@ -255,6 +256,24 @@ void check_osv(std::mt19937& rng) {
     }
 }
 
+// A comparator list against each comparator's own set, intersected.
+void check_comparator_list(std::mt19937& rng) {
+    ComparatorList list;
+    IntervalSet expected = IntervalSet::all();
+    std::string shown;
+    const int n = 1 + static_cast<int>(rng() % 5);
+    for (int i = 0; i < n; ++i) {
+        const auto op = static_cast<Comparator>(rng() % 6);
+        const std::string& v = pick(rng);
+        KeyBuffer key;
+        SCHEME.key(v, key);
+        list.add(op, key_view(key), v);
+        expected = expected.intersect(comparator_set(op, *cut_below(SCHEME, v), *cut_above(SCHEME, v)));
+        shown += std::to_string(static_cast<int>(op)) + v + " ";
+    }
+    expect(list.finish() == expected, "comparator list " + shown);
+}
+
 // --- fixed cases ------------------------------------------------------------------
 
 void check_message(const RangeError& error, const std::string& expected) {
@@ -361,6 +380,7 @@ int main(int argc, char** argv) {
         check_algebra(rng, strings);
         check_vers_round_trip(rng);
         check_osv(rng);
+        check_comparator_list(rng);
     }
     std::cout << rounds << " rounds, seed " << seed << ": " << failures << " failures\n";
     return failures == 0 ? 0 : 1;

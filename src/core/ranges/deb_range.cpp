@@ -43,7 +43,14 @@ RangeResult<Comparator> read_operator(RangeCursor& cursor) {
     return less ? Comparator::LessEqual : Comparator::GreaterEqual;
 }
 
-RangeResult<IntervalSet> read_relation(RangeCursor& cursor) {
+struct Relation {
+    Comparator op;
+    std::string_view version;
+    std::size_t offset;
+};
+
+RangeResult<Relation> read_relation(RangeCursor& cursor) {
+    cursor.skip_spaces();
     const bool parenthesised = cursor.consume('(');
     cursor.skip_spaces();
     auto op = read_operator(cursor);
@@ -56,34 +63,49 @@ RangeResult<IntervalSet> read_relation(RangeCursor& cursor) {
         cursor.skip_spaces();
         if (!cursor.consume(')')) return Failure{cursor.error("expected ')'")};
     }
-    return cursor.comparator(op.value(), version, at);
+    cursor.skip_spaces();
+    return Relation{op.value(), version, at};
 }
 
-RangeResult<IntervalSet> read_clause(RangeCursor& cursor) {
-    IntervalSet clause;
+// The versions satisfying any of a clause's relations, the first already read.
+RangeResult<IntervalSet> read_alternatives(RangeCursor& cursor, const Relation& first) {
+    auto clause = cursor.comparator(first.op, first.version, first.offset);
+    if (!clause.ok()) return clause;
+    IntervalSet any = std::move(clause.value());
     do {
-        cursor.skip_spaces();
         auto relation = read_relation(cursor);
-        if (!relation.ok()) return relation;
-        clause = clause.unite(relation.value());
-        cursor.skip_spaces();
+        if (!relation.ok()) return Failure{std::move(relation.error())};
+        auto set = cursor.comparator(relation.value().op, relation.value().version, relation.value().offset);
+        if (!set.ok()) return set;
+        any = any.unite(set.value());
     } while (cursor.consume('|'));
-    return clause;
+    return any;
 }
 
 }  // namespace
 
 RangeResult<VersionSet> parse_deb_range(const RangeScheme& scheme, std::string_view text, PrereleasePolicy policy) {
     RangeCursor cursor(scheme, text);
-    IntervalSet range = IntervalSet::all();
+    // Clauses of one relation, nearly all of them, narrow one list; clauses of
+    // alternatives are sets of their own, intersected at the end.
+    ComparatorList every;
+    std::optional<IntervalSet> alternatives;
     do {
-        auto clause = read_clause(cursor);
+        auto relation = read_relation(cursor);
+        if (!relation.ok()) return Failure{std::move(relation.error())};
+        const Relation& first = relation.value();
+        if (!cursor.consume('|')) {
+            if (auto failure = cursor.add(every, first.op, first.version, first.offset)) return Failure{*failure};
+            continue;
+        }
+        auto clause = read_alternatives(cursor, first);
         if (!clause.ok()) return Failure{std::move(clause.error())};
-        range = range.intersect(clause.value());
+        alternatives = alternatives ? alternatives->intersect(clause.value()) : std::move(clause.value());
     } while (cursor.consume(','));
     if (!cursor.at_end()) return Failure{cursor.error("expected ',' or '|'")};
-    IntervalSet same = range;
-    return apply_prerelease_policy(scheme, std::move(range), policy, std::move(same));
+    IntervalSet range = every.finish();
+    if (alternatives) range = range.intersect(*alternatives);
+    return apply_prerelease_policy(scheme, std::move(range), policy, std::nullopt);
 }
 
 }  // namespace tambry::ranges

@@ -38,7 +38,7 @@ IntervalSet IntervalSet::union_of(std::vector<Piece> pieces) {
     for (Piece& p : pieces) drop_empty_lower(p.lower);
     std::erase_if(pieces, is_empty_piece);
     if (pieces.empty()) return IntervalSet();
-    std::stable_sort(pieces.begin(), pieces.end(), lower_before);
+    std::sort(pieces.begin(), pieces.end(), lower_before);
 
     IntervalSet result(!pieces.front().lower, {});
     Piece current = std::move(pieces.front());
@@ -60,6 +60,22 @@ IntervalSet IntervalSet::union_of(std::vector<Piece> pieces) {
     return result;
 }
 
+IntervalSet IntervalSet::from_cuts(bool starts_inside, std::vector<Cut> cuts) {
+    IntervalSet result(starts_inside, {});
+    result.cuts_.reserve(cuts.size());
+    for (Cut& cut : cuts) {
+        if (!result.cuts_.empty() && result.cuts_.back().at == cut.at) {
+            result.cuts_.pop_back();
+        } else if (cut.at.empty() && result.cuts_.empty()) {
+            // A flip below the least byte string is a set that starts flipped.
+            result.starts_inside_ = !result.starts_inside_;
+        } else {
+            result.cuts_.push_back(std::move(cut));
+        }
+    }
+    return result;
+}
+
 bool IntervalSet::contains(std::string_view key) const {
     const auto above = std::upper_bound(cuts_.begin(), cuts_.end(), key,
                                         [](std::string_view k, const Cut& cut) { return k < cut.at; });
@@ -75,6 +91,7 @@ IntervalSet IntervalSet::combine(const IntervalSet& a, const IntervalSet& b, Kee
     bool in_b = b.starts_inside_;
     bool inside = keep(in_a, in_b);
     IntervalSet result(inside, {});
+    result.cuts_.reserve(a.cuts_.size() + b.cuts_.size());
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.cuts_.size() || j < b.cuts_.size()) {

@@ -44,10 +44,9 @@ public:
     static IntervalSet point(Cut below, Cut above) { return span(std::move(below), std::move(above)); }
     // The union of any pieces, in any order, overlapping or not.
     static IntervalSet union_of(std::vector<Piece> pieces);
-    // The set that flips at each of `cuts`, which must strictly increase.
-    static IntervalSet from_cuts(bool starts_inside, std::vector<Cut> cuts) {
-        return IntervalSet(starts_inside, std::move(cuts));
-    }
+    // The set that flips at each of `cuts`, given in order, never decreasing: two
+    // flips at one place cancel.
+    static IntervalSet from_cuts(bool starts_inside, std::vector<Cut> cuts);
 
     bool empty() const { return !starts_inside_ && cuts_.empty(); }
     bool is_all() const { return starts_inside_ && cuts_.empty(); }

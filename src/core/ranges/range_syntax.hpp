@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ranges/interval_set.hpp"
 #include "ranges/native_range.hpp"
@@ -19,6 +20,24 @@ enum class Comparator : std::uint8_t { Equal, NotEqual, Less, LessEqual, Greater
 
 // The versions that stand in `op` to the version whose cuts are `below` and `above`.
 IntervalSet comparator_set(Comparator op, const Cut& below, const Cut& above);
+
+// The versions that satisfy every comparator of a list (as in ">=1.2, <2, !=1.5"):
+// one interval less the versions "!=" leaves out. It keeps only the tightest bounds
+// as they come, so a list costs one set however long it is.
+class ComparatorList {
+public:
+    // `key` is the version's whole key, `text` the version as written.
+    void add(Comparator op, std::string_view key, std::string_view text);
+    IntervalSet finish();
+
+private:
+    void raise_lower(std::string_view key, bool above, std::string_view text);
+    void lower_upper(std::string_view key, bool above, std::string_view text);
+
+    std::optional<Cut> lower_;
+    std::optional<Cut> upper_;
+    std::vector<Cut> excluded_;  // the cut below each excluded version
+};
 
 // Reads a range text byte by byte. Offsets are byte offsets into the text; errors
 // turn them into the character positions their messages show.
@@ -71,6 +90,9 @@ public:
     RangeResult<Cut> above(std::string_view version, std::size_t offset) const;
     // The versions standing in `op` to the version read at `offset`.
     RangeResult<IntervalSet> comparator(Comparator op, std::string_view version, std::size_t offset) const;
+    // Adds `op version` to a list; the error when the ecosystem rejects the version.
+    std::optional<RangeError> add(ComparatorList& list, Comparator op, std::string_view version,
+                                  std::size_t offset) const;
 
 private:
     std::string head() const;
@@ -81,9 +103,10 @@ private:
 };
 
 // The finished range: `releases` for releases and, for pre-releases, the same set
-// (Include), nothing (Exclude), or `default_prereleases`, the ecosystem's own rule.
+// (Include), nothing (Exclude), or `default_prereleases`, the ecosystem's own rule
+// (absent when that rule tests pre-releases like any version).
 VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet releases, PrereleasePolicy policy,
-                                   IntervalSet default_prereleases);
+                                   std::optional<IntervalSet> default_prereleases);
 
 // The answer of a parser not written yet: "<ecosystem> ranges are not supported yet".
 RangeError not_supported_yet(const RangeScheme& scheme);

@@ -11,14 +11,21 @@ namespace {
 
 constexpr std::string_view HEAD = "invalid vers";
 
-// The URI without its spaces and tabs, each byte remembering where it stood, so
-// that errors point into the text as the caller wrote it.
+// The URI without its spaces and tabs: the URI itself when it has none. Errors
+// find where a byte stood in the URI as the caller wrote it.
 struct Compact {
-    std::string bytes;
-    std::vector<std::size_t> origin;
-    std::size_t full_size = 0;
+    std::string_view uri;
+    std::string copy;
+    std::string_view bytes;
 
-    std::size_t origin_of(std::size_t i) const { return i < origin.size() ? origin[i] : full_size; }
+    std::size_t origin_of(std::size_t i) const {
+        std::size_t kept = 0;
+        for (std::size_t at = 0; at < uri.size(); ++at) {
+            if (uri[at] == ' ' || uri[at] == '\t') continue;
+            if (kept++ == i) return at;
+        }
+        return uri.size();
+    }
 };
 
 struct Constraint {
@@ -45,14 +52,14 @@ public:
 
     RangeResult<VersionSet> read() {
         if (auto failure = compact()) return Failure{std::move(*failure)};
-        const std::string& s = compact_.bytes;
+        const std::string_view s = compact_.bytes;
         const std::size_t colon = s.find(':');
-        if (colon == std::string::npos || !equal_lowered(std::string_view(s).substr(0, colon), "vers")) {
+        if (colon == std::string::npos || !equal_lowered(s.substr(0, colon), "vers")) {
             return Failure{error(0, "expected 'vers:'")};
         }
         const std::size_t slash = s.find('/', colon + 1);
         if (slash == std::string::npos) return Failure{error(s.size(), "expected '/' after the versioning scheme")};
-        std::string type = s.substr(colon + 1, slash - colon - 1);
+        std::string type(s.substr(colon + 1, slash - colon - 1));
         for (char& c : type) c = to_lower(c);
         if (type.empty()) return Failure{error(colon + 1, "expected a versioning scheme")};
         const std::optional<RangeScheme> scheme = resolve_(type);
@@ -83,26 +90,33 @@ private:
     }
 
     std::optional<RangeError> compact() {
-        compact_.full_size = uri_.size();
-        compact_.bytes.reserve(uri_.size());
-        compact_.origin.reserve(uri_.size());
+        compact_.uri = uri_;
+        bool blanks = false;
         for (std::size_t i = 0; i < uri_.size(); ++i) {
             const auto byte = static_cast<unsigned char>(uri_[i]);
-            if (byte == ' ' || byte == '\t') continue;
-            if (byte < 0x21 || byte > 0x7E) {
+            if (byte == ' ' || byte == '\t') {
+                blanks = true;
+            } else if (byte < 0x21 || byte > 0x7E) {
                 return malformed_at(HEAD, uri_, i, "unexpected character (a vers is printable ASCII)");
             }
-            compact_.bytes.push_back(static_cast<char>(byte));
-            compact_.origin.push_back(i);
         }
+        if (!blanks) {
+            compact_.bytes = uri_;
+            return std::nullopt;
+        }
+        compact_.copy.reserve(uri_.size());
+        for (const char c : uri_) {
+            if (c != ' ' && c != '\t') compact_.copy.push_back(c);
+        }
+        compact_.bytes = compact_.copy;
         return std::nullopt;
     }
 
     // "prereleases=<constraints>", the one parameter tambry writes.
     RangeResult<IntervalSet> read_query(std::size_t begin) {
-        const std::string& s = compact_.bytes;
+        const std::string_view s = compact_.bytes;
         constexpr std::string_view NAME = "prereleases=";
-        if (std::string_view(s).substr(begin, NAME.size()) != NAME) {
+        if (s.substr(begin, NAME.size()) != NAME) {
             return Failure{error(begin, "expected 'prereleases=' after '?'")};
         }
         const std::size_t value = begin + NAME.size();
@@ -112,7 +126,7 @@ private:
     }
 
     RangeResult<IntervalSet> read_constraints(std::size_t begin, std::size_t end) {
-        const std::string_view list = std::string_view(compact_.bytes).substr(begin, end - begin);
+        const std::string_view list = compact_.bytes.substr(begin, end - begin);
         if (list == "*") return IntervalSet::all();
         if (list == "none") return IntervalSet();
         std::vector<Constraint> constraints;
@@ -128,14 +142,16 @@ private:
             start = stop + 1;
         }
         if (constraints.empty()) return Failure{error(begin, "expected a constraint")};
-        std::stable_sort(constraints.begin(), constraints.end(),
-                         [](const Constraint& a, const Constraint& b) { return a.key < b.key; });
+        std::sort(constraints.begin(), constraints.end(), [](const Constraint& a, const Constraint& b) {
+            const int order = a.key.compare(b.key);
+            return order != 0 ? order < 0 : a.origin < b.origin;
+        });
         if (auto failure = check_sequence(constraints)) return Failure{std::move(*failure)};
         return build(constraints);
     }
 
     RangeResult<Constraint> read_constraint(std::size_t begin, std::size_t end) {
-        const std::string_view token = std::string_view(compact_.bytes).substr(begin, end - begin);
+        const std::string_view token = compact_.bytes.substr(begin, end - begin);
         static constexpr std::pair<std::string_view, Comparator> OPERATORS[] = {
             {">=", Comparator::GreaterEqual}, {"<=", Comparator::LessEqual}, {"!=", Comparator::NotEqual},
             {"<", Comparator::Less},          {">", Comparator::Greater},    {"=", Comparator::Equal},
@@ -150,7 +166,7 @@ private:
             }
         }
         if (at == end) return Failure{error(at, "expected a version")};
-        Constraint constraint{op, {}, {}, token, compact_.origin_of(begin)};
+        Constraint constraint{op, {}, {}, token, begin};
         if (compact_.bytes[at] == '*') {
             if (at + 1 == end) return Failure{error(at, "'*' must stand alone")};
             if (auto failure = read_key(at, end, constraint.key)) return Failure{std::move(*failure)};
@@ -166,7 +182,7 @@ private:
     }
 
     std::optional<RangeError> decode(std::size_t begin, std::size_t end, std::string& out) const {
-        const std::string& s = compact_.bytes;
+        const std::string_view s = compact_.bytes;
         for (std::size_t i = begin; i < end; ++i) {
             const char c = s[i];
             if (c == '%') {
@@ -186,7 +202,7 @@ private:
 
     // "*<hex>": a bound named by its key, which must be a key of this ecosystem.
     std::optional<RangeError> read_key(std::size_t star, std::size_t end, std::string& key) const {
-        const std::string& s = compact_.bytes;
+        const std::string_view s = compact_.bytes;
         if ((end - star - 1) % 2 != 0) return error(end, "expected an even number of hex digits");
         for (std::size_t i = star + 1; i < end; i += 2) {
             const int high = hex_value(s[i]);
@@ -230,46 +246,51 @@ private:
     }
 
     RangeError cannot(const Constraint& c, std::string_view what) const {
-        return malformed_at(HEAD, uri_, c.origin, quoted(c.token) + " " + std::string(what));
+        return malformed_at(HEAD, uri_, compact_.origin_of(c.origin), quoted(c.token) + " " + std::string(what));
     }
     RangeError follows(const Constraint& c, const Constraint& previous) const {
         return cannot(c, "cannot follow " + quoted(previous.token));
     }
 
-    static IntervalSet build(const std::vector<Constraint>& constraints) {
-        std::vector<Piece> pieces;
-        std::vector<Piece> excluded;
-        std::optional<Cut> open;
-        bool is_open = false;
+    // The set of a valid sorted list, in one pass: the list's alternation says, at
+    // each constraint, whether the versions just below it are in the set.
+    static IntervalSet build(std::vector<Constraint>& constraints) {
         bool only_exclusions = true;
+        bool starts_inside = false;
         for (const Constraint& c : constraints) {
-            Cut below = cut_below_key(c.key, c.text);
-            Cut above = cut_above_key(c.key, c.text);
-            if (c.op != Comparator::NotEqual) only_exclusions = false;
+            if (c.op == Comparator::NotEqual) continue;
+            only_exclusions = false;
+            starts_inside = is_upper_bound(c.op);
+            break;
+        }
+        if (only_exclusions) starts_inside = true;
+        std::vector<Cut> cuts;
+        cuts.reserve(constraints.size() * 2);
+        bool inside = starts_inside;
+        for (Constraint& c : constraints) {
+            auto below = [&] { return cut_below_key(c.key, c.text); };
+            auto above = [&] { return cut_above_key(c.key, c.text); };
             switch (c.op) {
-                case Comparator::NotEqual:
-                    excluded.push_back({std::move(below), std::move(above)});
-                    break;
-                case Comparator::Equal:
-                    pieces.push_back({std::move(below), std::move(above)});
+                case Comparator::Equal:  // inside an interval already, it adds nothing
+                case Comparator::NotEqual:  // outside every interval, it takes nothing away
+                    if (inside == (c.op == Comparator::NotEqual)) {
+                        cuts.push_back(below());
+                        cuts.push_back(above());
+                    }
                     break;
                 case Comparator::Greater:
-                case Comparator::GreaterEqual:
-                    open = c.op == Comparator::Greater ? std::move(above) : std::move(below);
-                    is_open = true;
-                    break;
-                case Comparator::Less:
                 case Comparator::LessEqual:
-                    pieces.push_back({is_open ? std::move(open) : std::nullopt,
-                                      c.op == Comparator::Less ? std::move(below) : std::move(above)});
-                    open.reset();
-                    is_open = false;
+                    cuts.push_back(above());
+                    inside = !inside;
+                    break;
+                case Comparator::GreaterEqual:
+                case Comparator::Less:
+                    cuts.push_back(below());
+                    inside = !inside;
                     break;
             }
         }
-        if (is_open) pieces.push_back({std::move(open), std::nullopt});
-        const IntervalSet base = only_exclusions ? IntervalSet::all() : IntervalSet::union_of(std::move(pieces));
-        return base.minus(IntervalSet::union_of(std::move(excluded)));
+        return IntervalSet::from_cuts(starts_inside, std::move(cuts));
     }
 
     std::string_view uri_;

@@ -5,21 +5,21 @@
 namespace tambry::ranges {
 
 VersionSet::VersionSet(RangeScheme scheme, IntervalSet releases, IntervalSet prereleases)
-    : scheme_(scheme),
-      releases_(std::move(releases)),
-      prereleases_(std::move(prereleases)),
-      splits_(!(releases_ == prereleases_)) {}
+    : scheme_(scheme), releases_(std::move(releases)) {
+    if (!(prereleases == releases_)) prereleases_.emplace(std::move(prereleases));
+}
 
 VersionSet VersionSet::uniform(RangeScheme scheme, IntervalSet both) {
-    IntervalSet copy = both;
-    return VersionSet(scheme, std::move(both), std::move(copy));
+    VersionSet set(scheme, IntervalSet(), IntervalSet());
+    set.releases_ = std::move(both);
+    return set;
 }
 
 bool VersionSet::key_and_membership(std::string_view version, KeyBuffer& key, bool& member) const {
     if (!scheme_.key(version, key)) return false;
     // Asking the scheme about pre-releases costs a second reading of the text;
     // only ranges whose two parts differ need the answer.
-    const bool prerelease = splits_ && scheme_.is_prerelease(version);
+    const bool prerelease = prereleases_ && scheme_.is_prerelease(version);
     member = contains_key(key_view(key), prerelease);
     return true;
 }
@@ -31,29 +31,39 @@ std::optional<bool> VersionSet::contains(std::string_view version) const {
     return member;
 }
 
+// Each operation works on both parts alike; a part both operands share is worked on once.
+template <class Op>
+VersionSet VersionSet::combine(const VersionSet& a, const VersionSet& b, Op op) {
+    IntervalSet releases = op(a.releases_, b.releases_);
+    if (!a.prereleases_ && !b.prereleases_) return uniform(a.scheme_, std::move(releases));
+    IntervalSet prereleases = op(a.prereleases(), b.prereleases());
+    return VersionSet(a.scheme_, std::move(releases), std::move(prereleases));
+}
+
 VersionSet VersionSet::unite(const VersionSet& other) const {
-    return VersionSet(scheme_, releases_.unite(other.releases_), prereleases_.unite(other.prereleases_));
+    return combine(*this, other, [](const IntervalSet& x, const IntervalSet& y) { return x.unite(y); });
 }
 
 VersionSet VersionSet::intersect(const VersionSet& other) const {
-    return VersionSet(scheme_, releases_.intersect(other.releases_), prereleases_.intersect(other.prereleases_));
+    return combine(*this, other, [](const IntervalSet& x, const IntervalSet& y) { return x.intersect(y); });
 }
 
 VersionSet VersionSet::complement() const {
-    return VersionSet(scheme_, releases_.complement(), prereleases_.complement());
+    if (!prereleases_) return uniform(scheme_, releases_.complement());
+    return VersionSet(scheme_, releases_.complement(), prereleases_->complement());
 }
 
 bool VersionSet::is_subset_of(const VersionSet& other) const {
-    return releases_.is_subset_of(other.releases_) && prereleases_.is_subset_of(other.prereleases_);
+    return releases_.is_subset_of(other.releases_) && prereleases().is_subset_of(other.prereleases());
 }
 
 bool VersionSet::is_disjoint_from(const VersionSet& other) const {
-    return releases_.is_disjoint_from(other.releases_) && prereleases_.is_disjoint_from(other.prereleases_);
+    return releases_.is_disjoint_from(other.releases_) && prereleases().is_disjoint_from(other.prereleases());
 }
 
 bool VersionSet::operator==(const VersionSet& other) const {
     return scheme_.ecosystem == other.scheme_.ecosystem && releases_ == other.releases_ &&
-           prereleases_ == other.prereleases_;
+           prereleases() == other.prereleases();
 }
 
 namespace {
@@ -78,7 +88,7 @@ std::string VersionSet::identity() const {
     std::string out;
     out.push_back(static_cast<char>(scheme_.ecosystem));
     append_identity(releases_, out);
-    append_identity(prereleases_, out);
+    append_identity(prereleases(), out);
     return out;
 }
 

@@ -28,15 +28,15 @@ public:
     const RangeScheme& scheme() const { return scheme_; }
     NativeEcosystem ecosystem() const { return scheme_.ecosystem; }
     const IntervalSet& releases() const { return releases_; }
-    const IntervalSet& prereleases() const { return prereleases_; }
+    const IntervalSet& prereleases() const { return prereleases_ ? *prereleases_ : releases_; }
     // Whether pre-releases are tested against a set of their own.
-    bool splits_prereleases() const { return splits_; }
+    bool splits_prereleases() const { return prereleases_.has_value(); }
 
     // Whether the version belongs; nothing when the ecosystem rejects the text.
     std::optional<bool> contains(std::string_view version) const;
     // Whether a version with this key and pre-release status belongs.
     bool contains_key(std::string_view key, bool prerelease) const {
-        return (prerelease ? prereleases_ : releases_).contains(key);
+        return (prerelease ? prereleases() : releases_).contains(key);
     }
     // The key of an accepted version and whether it belongs: the work of contains
     // for callers that also want the key. False when the ecosystem rejects it.
@@ -54,10 +54,12 @@ public:
     std::string identity() const;
 
 private:
+    template <class Op>
+    static VersionSet combine(const VersionSet& a, const VersionSet& b, Op op);
+
     RangeScheme scheme_;
     IntervalSet releases_;
-    IntervalSet prereleases_;
-    bool splits_;
+    std::optional<IntervalSet> prereleases_;  // only when it differs from releases_
 };
 
 }  // namespace tambry::ranges
