@@ -1,18 +1,33 @@
 // Each ecosystem's own range syntax, read into a version set. One parser per
-// ecosystem, each in the file named after it (deb_range.cpp, npm_range.cpp, ...).
+// ecosystem, each in the file named after it (deb_range.cpp, npm_range.cpp, ...),
+// with an opening comment that gives its grammar and its pre-release rule.
 //
 // What every parser promises:
-//   - It reads the whole text or fails; failure is a RangeError, never a crash, for
-//     any bytes at all. Malformed text is Kind::Malformed with a message made by
-//     RangeCursor (it names the ecosystem, quotes the text and gives the position);
-//     a version the ecosystem rejects is Kind::InvalidVersion; a form of the syntax
-//     not read yet is Kind::Unsupported.
-//   - Every bound is a cut of a version's key (RangeCursor::below/above), or, where
-//     no version spells the bound, a cut made from key bytes with no text: a cut's
-//     text, when it has one, always keys to exactly the cut's named key.
-//   - The result holds the releases' set and the pre-releases' set. Include makes
-//     them equal; Exclude leaves the pre-releases' set empty; Default applies the
-//     ecosystem tool's own rule, which the parser's opening comment states.
+//   - It reads the whole text or fails with a RangeError, never a crash, for any
+//     bytes at all (empty, NUL, invalid UTF-8, megabytes).
+//     Malformed text is Kind::Malformed, made by RangeCursor::error, which names
+//     the ecosystem, quotes the text and gives the character position:
+//         invalid npm range '>=1.2 <': expected a version at position 7
+//     A version the ecosystem rejects is Kind::InvalidVersion, made by
+//     RangeCursor::invalid_version (or returned by its below/above/comparator/add);
+//     a form of the syntax not read yet is Kind::Unsupported.
+//   - Every bound is a cut of a version's key: RangeCursor::below/above for a version
+//     written in the text or derived from one ("^1.2.3" ends below "2.0.0-0"). Where
+//     no version spells a bound, a cut made with cut_below_key/cut_above_key from key
+//     bytes and no text; a cut's text, when it has one, always keys to exactly the
+//     cut's named key. Keys come only from the scheme (RangeScheme::key).
+//   - The sets come from the shared pieces: a ComparatorList for each conjunction of
+//     comparators (it keeps the tightest bounds and the "!=" exclusions, and costs
+//     one set), comparator_set and IntervalSet's algebra for anything else (unions
+//     of "||" alternatives, hyphen ranges, intervals).
+//   - The result holds the releases' set and the pre-releases' set, through
+//     apply_prerelease_policy: Include makes them equal; Exclude leaves no
+//     pre-release; Default applies the ecosystem tool's own rule (npm: a pre-release
+//     only where a comparator of its alternative names a pre-release of the same
+//     major.minor.patch; PyPI: none unless a specifier names a pre-release; deb: no
+//     rule, all versions alike). Which versions are pre-releases is the scheme's
+//     is_prerelease; a rule is a set of keys, so it survives union, intersection and
+//     complement exactly.
 #pragma once
 
 #include <cstdint>
