@@ -235,7 +235,7 @@ def test_installed_console_script():
 def test_the_module_is_shipped_beside_the_extension():
     files = {str(f) for f in importlib.metadata.files("tambry")}
     assert "tambry_cli.py" in files
-    assert any(f.startswith("tambry.") and f.endswith(".so") for f in files)
+    assert any(f.startswith("tambry/__init__.") and f.endswith(".so") for f in files)
 
 
 def test_main_returns_the_status_in_process(capsys):

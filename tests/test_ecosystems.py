@@ -3,15 +3,7 @@
 import pytest
 
 import tambry
-
-CANONICAL = (
-    "generic, semver, pep440, debian, rpm, ruby, maven, go, npm, nuget, "
-    "composer, crates, hex, swift, calver, alpine, docker"
-)
-
-
-def unsupported(lowered):
-    return f"unsupported ecosystem '{lowered}'; expected one of: {CANONICAL}"
+from helpers import CANONICAL_ECOSYSTEMS, unsupported
 
 
 SEMVER_EMPTY = "Expected 3 parts, got 1"
@@ -71,7 +63,7 @@ def outcome(a, b, ecosystem):
 
 def test_vocabulary_has_forty_names():
     assert len(NAME_ROWS) == 40
-    assert list(ALIASES) == CANONICAL.split(", ")
+    assert list(ALIASES) == list(CANONICAL_ECOSYSTEMS)
 
 
 @pytest.mark.parametrize("name, canonical", NAME_ROWS)

@@ -271,3 +271,34 @@ def test_hostile_text_gives_a_result_or_a_value_error(text, ecosystem):
     except ValueError:
         return
     assert result in (-1, 0, 1)
+
+
+# Each way of running code in a sub-interpreter, as a function of one code string
+# that ends the sub-interpreter before it returns.
+SUB_INTERPRETER_RUNNERS = {
+    "_testcapi": (
+        "import _testcapi\n"
+        "def run_in_sub_interpreter(code):\n"
+        "    _testcapi.run_in_subinterp(code)\n"
+    ),
+    "_xxsubinterpreters": (
+        "import _xxsubinterpreters as subs\n"
+        "def run_in_sub_interpreter(code):\n"
+        "    interpreter = subs.create()\n"
+        "    try:\n"
+        "        subs.run_string(interpreter, code)\n"
+        "    finally:\n"
+        "        subs.destroy(interpreter)\n"
+    ),
+}
+
+
+@pytest.mark.parametrize("runner", list(SUB_INTERPRETER_RUNNERS))
+def test_a_sub_interpreter_that_imports_first_does_not_lock_out_the_main_one(runner):
+    pytest.importorskip(runner)
+    assert run_python(
+        SUB_INTERPRETER_RUNNERS[runner]
+        + "run_in_sub_interpreter('try:\\n import tambry\\nexcept ImportError as e:\\n print(e, flush=True)')\n"
+        "import tambry\n"
+        "print(tambry.compare(tambry.Version('1.0'), '1.0.0'), tambry.max_version(['1', '2']))\n"
+    ) == ["tambry cannot be imported in more than one interpreter of a process", "0 2"]

@@ -1,65 +1,17 @@
 """Memory and reference counts stay flat over many calls, on success and on failure."""
 
 import gc
-import os
 import sys
-import tracemalloc
 
 import pytest
 
 import tambry
-from helpers import UNDER_ASAN
+from helpers import Fails, assert_memory_flat, fresh
 from tambry import Version, batch_compare, max_version, min_version, sort_versions
-
-CALLS = 100_000
-WARM_UP = 2_000
-# Leaking one small object per call would add megabytes over CALLS calls; these bounds
-# leave room only for allocator noise.
-TRACED_TOLERANCE = 64 * 1024
-RSS_TOLERANCE = 1024 * 1024
-
-PAGE_SIZE = os.sysconf("SC_PAGE_SIZE")
-
-
-
-
-def rss_bytes():
-    with open("/proc/self/statm") as f:
-        return int(f.read().split()[1]) * PAGE_SIZE
-
-
-def assert_memory_flat(step, calls=CALLS):
-    """Runs step(i) for i in range(calls) and checks traced memory and RSS before and after."""
-    for i in range(WARM_UP):
-        step(i)
-    gc.collect()
-    tracemalloc.start()
-    try:
-        traced_before = tracemalloc.get_traced_memory()[0]
-        rss_before = rss_bytes()
-        for i in range(calls):
-            step(i)
-        gc.collect()
-        traced_after = tracemalloc.get_traced_memory()[0]
-        rss_after = rss_bytes()
-    finally:
-        tracemalloc.stop()
-    assert traced_after - traced_before < TRACED_TOLERANCE, f"traced grew by {traced_after - traced_before} bytes"
-    if not UNDER_ASAN:
-        assert rss_after - rss_before < RSS_TOLERANCE, f"RSS grew by {rss_after - rss_before} bytes"
 
 
 def expect_failure(call, exc_type):
-    try:
-        call()
-    except exc_type:
-        return
-    raise AssertionError(f"{call} did not raise {exc_type.__name__}")
-
-
-def fresh(text):
-    """A str object of its own, never shared with an interned constant."""
-    return "".join([text, "x"])[:-1]
+    Fails(exc_type, call)()
 
 
 # ---------------------------------------------------------------------------
@@ -264,16 +216,8 @@ REPEAT = 1_000
 
 
 def assert_refcounts_unchanged(objects, call, exc_type=None):
-    gc.collect()
-    before = [sys.getrefcount(o) for o in objects]
-    for _ in range(REPEAT):
-        if exc_type is None:
-            call()
-        else:
-            expect_failure(call, exc_type)
-    gc.collect()
-    after = [sys.getrefcount(o) for o in objects]
-    assert after == before
+    step = (lambda i: call()) if exc_type is None else (lambda i: expect_failure(call, exc_type))
+    assert_memory_flat(step, objects, calls=REPEAT)
 
 
 def make_objects():

@@ -8,96 +8,18 @@ see), and the resident set. The reference counts of every argument object must b
 the same before and after.
 """
 
-import ctypes
-import gc
-import os
 import pickle
-import sys
-import tracemalloc
 
 import pytest
 
 import tambry
-from helpers import UNDER_ASAN
+from helpers import Fails, assert_memory_flat, fresh
 from tambry import Version
-
-CALLS = 100_000
-WARM_UP = 2_000
-TRACED_TOLERANCE = 64 * 1024
-HEAP_TOLERANCE = 64 * 1024
-RSS_TOLERANCE = 1024 * 1024
-
-PAGE_SIZE = os.sysconf("SC_PAGE_SIZE")
-
-
-
-
-class MallInfo2(ctypes.Structure):
-    _fields_ = [(name, ctypes.c_size_t) for name in (
-        "arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks", "keepcost")]
-
-
-_libc = ctypes.CDLL(None)
-_mallinfo2 = getattr(_libc, "mallinfo2", None)
-if _mallinfo2 is not None:
-    _mallinfo2.restype = MallInfo2
-
-
-def c_heap_in_use():
-    if _mallinfo2 is None or UNDER_ASAN:
-        return 0
-    info = _mallinfo2()
-    return info.uordblks + info.hblkhd
-
-
-def rss_bytes():
-    with open("/proc/self/statm") as f:
-        return int(f.read().split()[1]) * PAGE_SIZE
-
-
-class Fails:
-    """A call expected to raise exactly this exception type."""
-
-    def __init__(self, exc_type, call):
-        self.exc_type, self.call = exc_type, call
-
-    def __call__(self):
-        try:
-            self.call()
-        except self.exc_type as e:
-            assert type(e) is self.exc_type, f"{type(e).__name__}: {e}"
-            return
-        raise AssertionError(f"no {self.exc_type.__name__}")
-
-
-def fresh(text):
-    """A str object of its own, never an interned constant, so its count is ours alone."""
-    return "".join([text, "\x01"])[:-1]
 
 
 def assert_flat(cases, objects):
-    """Runs CALLS calls cycling through `cases`; memory and the counts of `objects` stay flat."""
-    n = len(cases)
-    for i in range(WARM_UP):
-        cases[i % n]()
-    gc.collect()
-    refcounts = [sys.getrefcount(o) for o in objects]
-    tracemalloc.start()
-    try:
-        traced_before = tracemalloc.get_traced_memory()[0]
-        heap_before, rss_before = c_heap_in_use(), rss_bytes()
-        for i in range(CALLS):
-            cases[i % n]()
-        gc.collect()
-        traced_after = tracemalloc.get_traced_memory()[0]
-        heap_after, rss_after = c_heap_in_use(), rss_bytes()
-    finally:
-        tracemalloc.stop()
-    assert traced_after - traced_before < TRACED_TOLERANCE, f"traced memory grew by {traced_after - traced_before}"
-    assert heap_after - heap_before < HEAP_TOLERANCE, f"C heap grew by {heap_after - heap_before} bytes"
-    if not UNDER_ASAN:
-        assert rss_after - rss_before < RSS_TOLERANCE, f"RSS grew by {rss_after - rss_before} bytes"
-    assert [sys.getrefcount(o) for o in objects] == refcounts, "reference counts of the arguments changed"
+    """Runs the harness's calls cycling through `cases`."""
+    assert_memory_flat(lambda i: cases[i % len(cases)](), objects)
 
 
 # Errors are raised as new objects each time: raising one object again would

@@ -42,7 +42,7 @@ def test_stubtest_finds_no_mismatch(tmp_path):
     # No allowlist: every runtime name, signature, default and property matches.
     result = run_mypy(["mypy.stubtest", "tambry"], tmp_path)
     assert result.returncode == 0, result.stdout + result.stderr
-    assert "Success: no issues found in 3 modules" in result.stdout
+    assert "Success: no issues found in" in result.stdout
 
 
 # Code that a checker must accept, with the types it must infer.

@@ -13,6 +13,7 @@ import threading
 import pytest
 
 import tambry
+from helpers import CANONICAL_ECOSYSTEMS
 from tambry import Version
 
 THREADS = 8
@@ -42,8 +43,7 @@ TEXTS = [own(t) for t in (
     "2:1.2-3+deb12u1", "1.0-1.el8", "1.0-SNAPSHOT", "2024.01.15", "1.2_alpha1", "v1.2.3+incompatible",
     "1.0.0.beta2", "", "  ", "ünïcode-1.0é", "9" * 40, "1." * 200 + "0", "1.post1", "1.0.rc1",
 )]
-ECOSYSTEMS = ["generic", "semver", "pep440", "debian", "rpm", "ruby", "maven", "go", "npm", "nuget",
-              "composer", "crates", "hex", "swift", "calver", "alpine", "docker", "auto", "bogus"]
+ECOSYSTEMS = [*CANONICAL_ECOSYSTEMS, "auto", "bogus"]
 VERSIONS = [Version(t) for t in TEXTS] + [Version(TEXTS[0], "npm"), Version(TEXTS[7], "debian")]
 OPERANDS = TEXTS + VERSIONS + [None, 5]
 

@@ -108,20 +108,13 @@ bool has_gem_prerelease_piece(const LoweredText& text) {
 }
 
 // A leading year between 1990 and 2100 (leading zeros allowed) and a "." somewhere.
-bool starts_with_year(const LoweredText& text) {
+// Digits read the same lowered or not, so the year is read from the text itself.
+bool starts_with_year(std::string_view text) {
     constexpr std::uint64_t FIRST_YEAR = 1990;
     constexpr std::uint64_t LAST_YEAR = 2100;
-    std::size_t k = 0;
-    std::uint64_t value = 0;
-    for (; k < text.size() && is_digit(text[k]); ++k) {
-        // Any value past the last year is as good as any other, so stop growing it.
-        if (value <= LAST_YEAR) value = value * 10 + static_cast<std::uint64_t>(text[k] - '0');
-    }
-    if (k == 0 || value < FIRST_YEAR || value > LAST_YEAR) return false;
-    for (; k < text.size(); ++k) {
-        if (text[k] == '.') return true;
-    }
-    return false;
+    const DigitRun year = read_digit_run(text);
+    if (year.length == 0 || year.value < FIRST_YEAR || year.value > LAST_YEAR) return false;
+    return text.find('.', year.length) != std::string_view::npos;
 }
 
 }  // namespace
@@ -141,7 +134,7 @@ Ecosystem autodetect_ecosystem(std::string_view input) {
     if (marks.pep440_pre) return Ecosystem::Pep440;
     if (ends_with_package_release(text)) return Ecosystem::Alpine;
     if (!marks.dash_or_underscore && has_gem_prerelease_piece(text)) return Ecosystem::Ruby;
-    if (starts_with_year(text)) return Ecosystem::Calver;
+    if (starts_with_year(input)) return Ecosystem::Calver;
     return Ecosystem::Generic;
 }
 

@@ -15,164 +15,140 @@
 namespace tambry {
 namespace {
 
-using NameEntry = EcosystemName;
-
-// The forty accepted names, shortest first, so that a lookup only visits the
-// names of its own length.
-constexpr NameEntry ACCEPTED_NAMES[] = {
-    {"go", Ecosystem::Go},
-    {"deb", Ecosystem::Debian},
-    {"rpm", Ecosystem::Rpm},
-    {"gem", Ecosystem::Ruby},
-    {"mvn", Ecosystem::Maven},
-    {"npm", Ecosystem::Npm},
-    {"php", Ecosystem::Composer},
-    {"hex", Ecosystem::Hex},
-    {"apk", Ecosystem::Alpine},
-    {"oci", Ecosystem::Docker},
-    {"dpkg", Ecosystem::Debian},
-    {"ruby", Ecosystem::Ruby},
-    {"node", Ecosystem::Npm},
-    {"maven", Ecosystem::Maven},
-    {"nuget", Ecosystem::Nuget},
-    {"cargo", Ecosystem::Crates},
-    {"swift", Ecosystem::Swift},
-    {"semver", Ecosystem::Semver},
-    {"pep440", Ecosystem::Pep440},
-    {"python", Ecosystem::Pep440},
-    {"debian", Ecosystem::Debian},
-    {"redhat", Ecosystem::Rpm},
-    {"golang", Ecosystem::Go},
-    {"nodejs", Ecosystem::Npm},
-    {"dotnet", Ecosystem::Nuget},
-    {"crates", Ecosystem::Crates},
-    {"elixir", Ecosystem::Hex},
-    {"erlang", Ecosystem::Hex},
-    {"calver", Ecosystem::Calver},
-    {"alpine", Ecosystem::Alpine},
-    {"docker", Ecosystem::Docker},
-    {"generic", Ecosystem::Generic},
-    {"pep-440", Ecosystem::Pep440},
-    {"swiftpm", Ecosystem::Swift},
-    {"rubygems", Ecosystem::Ruby},
-    {"composer", Ecosystem::Composer},
-    {"packagist", Ecosystem::Composer},
-    {"crates.io", Ecosystem::Crates},
-    {"semver_strict", Ecosystem::Semver},
-    {"semver-strict", Ecosystem::Semver},
+// What the registry knows of each ecosystem: its canonical name, its strategy and,
+// when it orders generically, that strategy as a generic-family one.
+struct Row {
+    std::string_view name;
+    const VersionStrategy* strategy;
+    const GenericFamilyStrategy* generic_family;
 };
+
+constexpr Row row(std::string_view name, const GenericFamilyStrategy& strategy) { return {name, &strategy, &strategy}; }
+constexpr Row row(std::string_view name, const VersionStrategy& strategy) { return {name, &strategy, nullptr}; }
 
 // Indexed by the enumerator.
-constexpr std::array<std::string_view, Ecosystem::COUNT> CANONICAL_NAMES = {
-    "generic", "semver",   "pep440", "debian", "rpm",   "ruby",   "maven",  "go",     "npm",
-    "nuget",   "composer", "crates", "hex",    "swift", "calver", "alpine", "docker",
+constexpr std::array<Row, Ecosystem::COUNT> ROWS = {
+    row("generic", GENERIC_STRATEGY),
+    row("semver", SEMVER_STRATEGY),
+    row("pep440", PEP440_STRATEGY),
+    row("debian", DEBIAN_STRATEGY),
+    row("rpm", RPM_STRATEGY),
+    row("ruby", RUBY_STRATEGY),
+    row("maven", MAVEN_STRATEGY),
+    row("go", GO_STRATEGY),
+    row("npm", SEMVER_STRATEGY),
+    row("nuget", NUGET_STRATEGY),
+    row("composer", COMPOSER_STRATEGY),
+    row("crates", SEMVER_STRATEGY),
+    row("hex", SEMVER_STRATEGY),
+    row("swift", SEMVER_STRATEGY),
+    row("calver", CALVER_STRATEGY),
+    row("alpine", ALPINE_STRATEGY),
+    row("docker", GENERIC_STRATEGY),
 };
 
-constexpr std::string_view REJECTION_PREFIX = "unsupported ecosystem '";
-constexpr std::string_view REJECTION_SUFFIX =
-    "'; expected one of: generic, semver, pep440, debian, rpm, ruby, maven, go, npm, nuget, "
-    "composer, crates, hex, swift, calver, alpine, docker";
+// A name other than the canonical one, and the ecosystem it names.
+struct Alias {
+    std::string_view name;
+    Ecosystem::Value value;
+};
 
-constexpr std::size_t longest_name() {
-    std::size_t longest = 0;
-    for (const NameEntry& entry : ACCEPTED_NAMES) {
-        if (entry.name.size() > longest) longest = entry.name.size();
-    }
-    return longest;
+constexpr Alias ALIASES[] = {
+    {"semver_strict", Ecosystem::Semver}, {"semver-strict", Ecosystem::Semver},
+    {"pep-440", Ecosystem::Pep440},       {"python", Ecosystem::Pep440},
+    {"deb", Ecosystem::Debian},           {"dpkg", Ecosystem::Debian},
+    {"redhat", Ecosystem::Rpm},           {"gem", Ecosystem::Ruby},
+    {"rubygems", Ecosystem::Ruby},        {"mvn", Ecosystem::Maven},
+    {"golang", Ecosystem::Go},            {"node", Ecosystem::Npm},
+    {"nodejs", Ecosystem::Npm},           {"dotnet", Ecosystem::Nuget},
+    {"php", Ecosystem::Composer},         {"packagist", Ecosystem::Composer},
+    {"cargo", Ecosystem::Crates},         {"crates.io", Ecosystem::Crates},
+    {"elixir", Ecosystem::Hex},           {"erlang", Ecosystem::Hex},
+    {"swiftpm", Ecosystem::Swift},        {"apk", Ecosystem::Alpine},
+    {"oci", Ecosystem::Docker},
+};
+
+constexpr std::size_t NAME_COUNT = Ecosystem::COUNT + std::size(ALIASES);
+
+// A name is found with one probe: its slot comes from its length and its first,
+// middle and last bytes (lowered). The weights were picked so that the forty names
+// take forty different slots, which the static_assert below keeps true.
+constexpr std::size_t NAME_SLOTS = 128;
+
+constexpr std::size_t slot_of(std::string_view name) {
+    const auto lowered = [&](std::size_t k) { return static_cast<unsigned char>(to_lower(name[k])); };
+    const std::size_t n = name.size();
+    return (lowered(0) + 6 * lowered(n / 2) + 3 * lowered(n - 1) + n) % NAME_SLOTS;
 }
 
-constexpr std::size_t NAME_COUNT = std::size(ACCEPTED_NAMES);
-
-// Names are a few bytes long: a plain loop beats a call to memcmp.
-bool same_bytes(std::string_view a, std::string_view b) {
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (a[k] != b[k]) return false;
+// An empty name marks a free slot.
+constexpr std::array<Alias, NAME_SLOTS> NAME_AT_SLOT = [] {
+    std::array<Alias, NAME_SLOTS> table{};
+    for (std::size_t k = 0; k < ROWS.size(); ++k) {
+        table[slot_of(ROWS[k].name)] = {ROWS[k].name, static_cast<Ecosystem::Value>(k)};
     }
-    return true;
-}
-
-// Where the names of each length begin in ACCEPTED_NAMES (NAME_COUNT when none).
-constexpr auto first_of_each_length() {
-    std::array<std::size_t, longest_name() + 2> first{};
-    for (std::size_t length = 0; length < first.size(); ++length) {
-        first[length] = NAME_COUNT;
-        for (std::size_t k = 0; k < NAME_COUNT; ++k) {
-            if (ACCEPTED_NAMES[k].name.size() == length) {
-                first[length] = k;
-                break;
-            }
-        }
-    }
-    return first;
-}
-
-constexpr auto FIRST_OF_LENGTH = first_of_each_length();
+    for (const Alias& alias : ALIASES) table[slot_of(alias.name)] = alias;
+    return table;
+}();
 
 static_assert([] {
-    for (std::size_t k = 1; k < NAME_COUNT; ++k) {
-        if (ACCEPTED_NAMES[k].name.size() < ACCEPTED_NAMES[k - 1].name.size()) return false;
+    std::size_t used = 0;
+    for (const Alias& entry : NAME_AT_SLOT) used += !entry.name.empty();
+    return used == NAME_COUNT;
+}(), "two accepted names share a slot: pick other weights in slot_of");
+
+// Whether `name`, lowered, is `listed` (which is lowercase).
+bool same_lowered(std::string_view name, std::string_view listed) {
+    if (name.size() != listed.size()) return false;
+    for (std::size_t k = 0; k < name.size(); ++k) {
+        if (to_lower(name[k]) != listed[k]) return false;
     }
     return true;
-}(), "ACCEPTED_NAMES must run from the shortest name to the longest");
-
-std::string lowered_copy(std::string_view name) {
-    std::string lowered(name);
-    for (char& c : lowered) c = to_lower(c);
-    return lowered;
 }
+
+// The canonical names joined by ", ", for the message that rejects a name.
+constexpr std::size_t canonical_list_size() {
+    std::size_t size = 2 * (ROWS.size() - 1);
+    for (const Row& r : ROWS) size += r.name.size();
+    return size;
+}
+
+constexpr std::array<char, canonical_list_size()> CANONICAL_LIST = [] {
+    std::array<char, canonical_list_size()> list{};
+    std::size_t at = 0;
+    for (const Row& r : ROWS) {
+        if (at > 0) {
+            list[at++] = ',';
+            list[at++] = ' ';
+        }
+        for (char c : r.name) list[at++] = c;
+    }
+    return list;
+}();
 
 Failure<std::string> rejection(std::string_view name) {
+    constexpr std::string_view PREFIX = "unsupported ecosystem '";
+    constexpr std::string_view MIDDLE = "'; expected one of: ";
     std::string message;
-    message.reserve(REJECTION_PREFIX.size() + name.size() + REJECTION_SUFFIX.size());
-    message += REJECTION_PREFIX;
-    message += lowered_copy(name);
-    message += REJECTION_SUFFIX;
+    message.reserve(PREFIX.size() + name.size() + MIDDLE.size() + CANONICAL_LIST.size());
+    message += PREFIX;
+    for (char c : name) message += to_lower(c);
+    message += MIDDLE;
+    message.append(CANONICAL_LIST.data(), CANONICAL_LIST.size());
     return Failure{std::move(message)};
 }
-
-// Addresses only: the strategy objects live in other translation units, and taking
-// an address does not depend on whether they have been constructed yet.
-constexpr std::array<const VersionStrategy*, Ecosystem::COUNT> STRATEGIES = {
-    &GENERIC_STRATEGY,   // Generic
-    &SEMVER_STRATEGY,    // Semver
-    &PEP440_STRATEGY,    // Pep440
-    &DEBIAN_STRATEGY,    // Debian
-    &RPM_STRATEGY,       // Rpm
-    &RUBY_STRATEGY,      // Ruby
-    &MAVEN_STRATEGY,     // Maven
-    &GO_STRATEGY,        // Go
-    &SEMVER_STRATEGY,    // Npm
-    &NUGET_STRATEGY,     // Nuget
-    &COMPOSER_STRATEGY,  // Composer
-    &SEMVER_STRATEGY,    // Crates
-    &SEMVER_STRATEGY,    // Hex
-    &SEMVER_STRATEGY,    // Swift
-    &CALVER_STRATEGY,    // Calver
-    &ALPINE_STRATEGY,    // Alpine
-    &GENERIC_STRATEGY,   // Docker
-};
 
 }  // namespace
 
 Result<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
-    constexpr std::size_t LONGEST = longest_name();
-    if (name.size() > LONGEST || FIRST_OF_LENGTH[name.size()] == NAME_COUNT) return rejection(name);
-
-    char buffer[LONGEST];
-    for (std::size_t k = 0; k < name.size(); ++k) buffer[k] = to_lower(name[k]);
-    const std::string_view lowered(buffer, name.size());
-
-    for (std::size_t k = FIRST_OF_LENGTH[name.size()]; k < NAME_COUNT; ++k) {
-        const NameEntry& entry = ACCEPTED_NAMES[k];
-        if (entry.name.size() != lowered.size()) break;
-        if (same_bytes(entry.name, lowered)) return Ecosystem(entry.value);
+    if (!name.empty()) {
+        const Alias& entry = NAME_AT_SLOT[slot_of(name)];
+        if (same_lowered(name, entry.name)) return Ecosystem(entry.value);
     }
     return rejection(name);
 }
 
-std::span<const EcosystemName> accepted_ecosystem_names() { return ACCEPTED_NAMES; }
-
-std::string_view Ecosystem::name() const { return CANONICAL_NAMES[value_]; }
+std::string_view Ecosystem::name() const { return ROWS[value_].name; }
 
 bool means_auto(std::string_view name) {
     constexpr std::string_view AUTO = "auto";
@@ -183,6 +159,8 @@ bool means_auto(std::string_view name) {
     return true;
 }
 
-const VersionStrategy& strategy_for(Ecosystem ecosystem) { return *STRATEGIES[ecosystem]; }
+const VersionStrategy& strategy_for(Ecosystem ecosystem) { return *ROWS[ecosystem].strategy; }
+
+const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem) { return ROWS[ecosystem].generic_family; }
 
 }  // namespace tambry

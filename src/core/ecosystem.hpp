@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,18 +34,16 @@ private:
 
 static_assert(sizeof(Ecosystem) == 1);
 
-// One accepted name (lowercase) and the ecosystem it names.
-struct EcosystemName {
-    std::string_view name;
-    Ecosystem::Value value;
-};
-
-// The forty accepted names, shortest first.
-std::span<const EcosystemName> accepted_ecosystem_names();
-
 // True for exactly four bytes that read "auto" once A-Z are lowered.
 bool means_auto(std::string_view name);
 
 const VersionStrategy& strategy_for(Ecosystem ecosystem);
+
+class GenericFamilyStrategy;
+
+// The same strategy when the ecosystem orders generically (admission checks, then
+// parse_generic and cmp_parsed), so that its versions may be packed; null for the
+// others.
+const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem);
 
 }  // namespace tambry

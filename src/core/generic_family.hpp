@@ -4,7 +4,6 @@
 // admission rules, so one body serves all eight and each type carries its rules.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,49 +31,109 @@ public:
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
     Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
 
-    // The message that rejects `text`, or nothing when the scheme admits it (and
-    // parse would then give parse_generic of it).
-    std::optional<std::string> rejection(std::string_view text) const;
+    // Passes when the scheme admits `text` (parse then gives parse_generic of it);
+    // otherwise fails with the message that rejects it.
+    Result<void, std::string> admit(std::string_view text) const {
+        if (rules_.check == AdmissionRules::Check::None) return {};
+        return admit_checked(text);
+    }
 
 protected:
     constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}
     ~GenericFamilyStrategy() = default;
 
 private:
+    Result<void, std::string> admit_checked(std::string_view text) const;
+
     AdmissionRules rules_;
 };
 
 class GenericStrategy final : public GenericFamilyStrategy {
 public:
-    GenericStrategy();
+    constexpr GenericStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::None,
+              "",
+              "",
+              "internal error: entered unreachable code: generic strategy received non-generic parsed values",
+          }) {}
 };
+
 class RubyStrategy final : public GenericFamilyStrategy {
 public:
-    RubyStrategy();
+    constexpr RubyStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigit,
+              "empty Ruby gem version",
+              "Ruby gem version must start with a digit: ",
+              "internal error: entered unreachable code: ruby strategy received non-generic parsed values",
+          }) {}
 };
+
 class MavenStrategy final : public GenericFamilyStrategy {
 public:
-    MavenStrategy();
+    constexpr MavenStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigit,
+              "empty Maven version",
+              "Maven version must start with a digit: ",
+              "internal error: entered unreachable code: maven strategy received non-generic parsed values",
+          }) {}
 };
+
 class NugetStrategy final : public GenericFamilyStrategy {
 public:
-    NugetStrategy();
+    constexpr NugetStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigit,
+              "empty NuGet version",
+              "NuGet version must start with a digit: ",
+              "internal error: entered unreachable code: nuget strategy received non-generic parsed values",
+          }) {}
 };
+
 class AlpineStrategy final : public GenericFamilyStrategy {
 public:
-    AlpineStrategy();
+    constexpr AlpineStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigit,
+              "empty Alpine version",
+              "Alpine version must start with a digit: ",
+              "internal error: entered unreachable code: alpine strategy received non-generic parsed values",
+          }) {}
 };
+
 class CalverStrategy final : public GenericFamilyStrategy {
 public:
-    CalverStrategy();
+    constexpr CalverStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigit,
+              "empty CalVer version",
+              "CalVer version must start with a digit: ",
+              "internal error: entered unreachable code: calver strategy received non-generic parsed values",
+          }) {}
 };
+
 class Pep440Strategy final : public GenericFamilyStrategy {
 public:
-    Pep440Strategy();
+    constexpr Pep440Strategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::Pep440,
+              "empty PEP 440 version: ",
+              "PEP 440 version must start with a digit: ",
+              "internal error: entered unreachable code: pep440 strategy received non-generic parsed values",
+          }) {}
 };
+
 class ComposerStrategy final : public GenericFamilyStrategy {
 public:
-    ComposerStrategy();
+    constexpr ComposerStrategy()
+        : GenericFamilyStrategy({
+              AdmissionRules::Check::LeadingDigitOrV,
+              "empty Composer version",
+              "Composer version must start with a digit: ",
+              "internal error: entered unreachable code: composer strategy received non-generic parsed values",
+          }) {}
 };
 
 extern const GenericStrategy GENERIC_STRATEGY;

@@ -52,20 +52,7 @@ Ordering cmp_packed(const unsigned char* a, std::size_t a_size, const unsigned c
     return cmp_segment_streams(left, right);
 }
 
-PackedRecord PackedRecord::of(const unsigned char* data, std::size_t size, std::uint32_t index) {
-    PackedRecord record{data, size, 0, {0, 0, 0}, index, 0, {0, 0, 0}};
-    PackedCursor cursor(data, size);
-    record.epoch = cursor.epoch();
-    SegRef seg;
-    while (record.lead_count < LEAD && cursor.next(seg) && seg.is_num) {
-        record.lead[record.lead_count] = seg.num;
-        // An epoch and three numbers take at most 36 bytes, so the offset fits.
-        record.lead_end[record.lead_count++] = static_cast<std::uint8_t>(cursor.offset_from(data));
-    }
-    return record;
-}
-
-std::size_t packed_size(const GenericView& parsed) {
+std::size_t packed_size(const ParsedVersion& parsed) {
     std::size_t size = 1 + number_width(parsed.epoch);
     for (const Seg& seg : parsed.segments) {
         if (seg.is_num()) {
@@ -77,7 +64,7 @@ std::size_t packed_size(const GenericView& parsed) {
     return size;
 }
 
-void pack_segments(const GenericView& parsed, unsigned char* out) {
+void pack_segments(const ParsedVersion& parsed, unsigned char* out) {
     out = put_number(out, parsed.epoch);
     for (const Seg& seg : parsed.segments) {
         if (seg.is_num()) {
@@ -88,20 +75,6 @@ void pack_segments(const GenericView& parsed, unsigned char* out) {
         *out++ = WORD_TAG;
         out = put_varint(out, word.size());
         for (char c : word) *out++ = static_cast<unsigned char>(c);
-    }
-}
-
-UnpackedSegments::UnpackedSegments(const unsigned char* stream, std::size_t size)
-    : base_(reinterpret_cast<const char*>(stream)) {
-    PackedCursor cursor(stream, size);
-    epoch_ = cursor.epoch();
-    SegRef seg;
-    while (cursor.next(seg)) {
-        if (seg.is_num) {
-            segs_.push_back(Seg::number(seg.num));
-        } else {
-            segs_.push_back(Seg::text(static_cast<std::uint64_t>(seg.text.data() - base_), seg.text.size()));
-        }
     }
 }
 

@@ -1,7 +1,9 @@
 // The core reports failure as a value: a Result holds either what was asked for or
-// the reason it could not be had. Nothing in the core throws for bad input.
+// the reason it could not be had. Result<void, E> is a check that passed or the
+// reason it did not. Nothing in the core throws for bad input.
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -33,6 +35,20 @@ public:
 
 private:
     std::variant<T, E> state_;
+};
+
+template <class E>
+class Result<void, E> {
+public:
+    Result() = default;
+    Result(Failure<E> failure) : error_(std::move(failure.error)) {}
+
+    bool ok() const { return !error_; }
+    E& error() { return *error_; }
+    const E& error() const { return *error_; }
+
+private:
+    std::optional<E> error_;
 };
 
 }  // namespace tambry

@@ -1,21 +1,11 @@
 #include "rpm.hpp"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
-#include <string>
-#include <string_view>
-#include <variant>
 
-#include "debian.hpp"
 #include "text.hpp"
 
 namespace tambry {
 namespace {
-
-constexpr std::string_view EMPTY_MESSAGE = "empty RPM version";
-constexpr std::string_view FOREIGN_VALUE_MESSAGE =
-    "internal error: entered unreachable code: rpm strategy received non-rpm parsed values";
 
 // Separators only delimit segments; "~" and "^" carry meaning of their own.
 bool is_separator(char c) { return !is_alnum(c) && c != '~' && c != '^'; }
@@ -34,21 +24,6 @@ template <class Predicate>
 std::size_t run_end(std::string_view text, std::size_t pos, Predicate belongs) {
     while (pos < text.size() && belongs(text[pos])) ++pos;
     return pos;
-}
-
-Ordering compare_bytes(std::string_view a, std::string_view b) {
-    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (c != 0) return order_of(c, 0);
-    return order_of(a.size(), b.size());
-}
-
-// Numbers of any length: without their leading zeros, the longer run is larger and
-// runs of equal length order like their digits.
-Ordering compare_digit_runs(std::string_view a, std::string_view b) {
-    a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
-    b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
-    if (a.size() != b.size()) return order_of(a.size(), b.size());
-    return compare_bytes(a, b);
 }
 
 }  // namespace
@@ -105,41 +80,6 @@ Ordering rpmverscmp(std::string_view a, std::string_view b) {
     return i == a.size() ? Ordering::Less : Ordering::Greater;
 }
 
-namespace {
-
-Ordering compare_parts(std::uint64_t epoch_a, std::string_view version_a, std::string_view release_a,
-                       std::uint64_t epoch_b, std::string_view version_b, std::string_view release_b) {
-    if (epoch_a != epoch_b) return order_of(epoch_a, epoch_b);
-    const Ordering version = rpmverscmp(version_a, version_b);
-    if (version != Ordering::Equal) return version;
-    return rpmverscmp(release_a, release_b);
-}
-
-}  // namespace
-
-ParseOutcome RpmStrategy::parse(std::string_view text) const {
-    const auto parts = split_package_version(text);
-    if (!parts) return Failure{std::string(EMPTY_MESSAGE)};
-    return ParsedRepr{RpmValue{OwnedText(parts->before_last_dash), OwnedText(parts->after_last_dash), parts->epoch}};
-}
-
-CompareOutcome RpmStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
-    const RpmValue* left = std::get_if<RpmValue>(&a.value);
-    const RpmValue* right = std::get_if<RpmValue>(&b.value);
-    if (!left || !right) return Failure{InternalError{FOREIGN_VALUE_MESSAGE}};
-    return compare_parts(left->epoch, left->version.view(), left->release.view(), right->epoch,
-                         right->version.view(), right->release.view());
-}
-
-Result<Ordering, std::string> RpmStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    const auto left = split_package_version(a);
-    if (!left) return Failure{std::string(EMPTY_MESSAGE)};
-    const auto right = split_package_version(b);
-    if (!right) return Failure{std::string(EMPTY_MESSAGE)};
-    return compare_parts(left->epoch, left->before_last_dash, left->after_last_dash, right->epoch,
-                         right->before_last_dash, right->after_last_dash);
-}
-
-constinit const RpmStrategy RPM_STRATEGY{};
+constinit const RpmStrategy RPM_STRATEGY;
 
 }  // namespace tambry

@@ -4,17 +4,17 @@
 
 #include <string_view>
 
-#include "version_strategy.hpp"
+#include "package_version.hpp"
 
 namespace tambry {
 
 Ordering rpmverscmp(std::string_view a, std::string_view b);
 
-class RpmStrategy final : public VersionStrategy {
+class RpmStrategy final : public PackageStrategy<RpmValue, rpmverscmp> {
 public:
-    ParseOutcome parse(std::string_view text) const override;
-    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
-    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+    constexpr RpmStrategy()
+        : PackageStrategy("empty RPM version",
+                          "internal error: entered unreachable code: rpm strategy received non-rpm parsed values") {}
 };
 
 extern const RpmStrategy RPM_STRATEGY;

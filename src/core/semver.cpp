@@ -1,7 +1,5 @@
 #include "semver.hpp"
 
-#include <cstring>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -10,27 +8,7 @@
 namespace tambry {
 namespace {
 
-constexpr std::uint64_t U64_MAX = std::numeric_limits<std::uint64_t>::max();
-
-bool all_digits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (!is_digit(c)) return false;
-    }
-    return true;
-}
-
-// The value of a run of digits, or nothing when it does not fit in 64 bits. The
-// bound is checked before each step so the accumulator never wraps.
-std::optional<std::uint64_t> digits_value(std::string_view digits) {
-    std::uint64_t value = 0;
-    for (char c : digits) {
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (U64_MAX - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
+using Check = Result<void, std::string>;
 
 bool is_identifier_byte(char c) { return is_alnum(c) || c == '-'; }
 
@@ -66,57 +44,39 @@ private:
     bool done_ = false;
 };
 
-std::optional<std::string> check_prerelease_identifier(std::string_view identifier) {
-    if (identifier.empty()) return std::string("empty identifier in prerelease");
+Check check_prerelease_identifier(std::string_view identifier) {
+    if (identifier.empty()) return Failure{std::string("empty identifier in prerelease")};
     for (char c : identifier) {
         if (!is_identifier_byte(c)) {
-            return quoted_message("invalid character in prerelease identifier: ", identifier);
+            return Failure{quoted_message("invalid character in prerelease identifier: ", identifier)};
         }
     }
-    if (!all_digits(identifier)) return std::nullopt;
+    if (!all_digits(identifier)) return {};
     if (identifier.size() > 1 && identifier[0] == '0') {
-        return quoted_message("leading zero in numeric prerelease identifier: ", identifier);
+        return Failure{quoted_message("leading zero in numeric prerelease identifier: ", identifier)};
     }
-    if (!digits_value(identifier)) {
-        return quoted_message("numeric prerelease identifier out of range for u64: ", identifier);
+    if (!read_digit_run(identifier).fits) {
+        return Failure{quoted_message("numeric prerelease identifier out of range for u64: ", identifier)};
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> check_prerelease(std::string_view prerelease) {
-    if (prerelease.empty()) return std::string("empty prerelease");
+Check check_prerelease(std::string_view prerelease) {
+    if (prerelease.empty()) return Failure{std::string("empty prerelease")};
     DotPieces identifiers(prerelease);
     while (!identifiers.done()) {
-        if (auto message = check_prerelease_identifier(identifiers.next())) return message;
+        if (auto check = check_prerelease_identifier(identifiers.next()); !check.ok()) return check;
     }
-    return std::nullopt;
-}
-
-Ordering byte_order(std::string_view a, std::string_view b) {
-    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-    const int c = common ? std::memcmp(a.data(), b.data(), common) : 0;
-    if (c != 0) return c < 0 ? Ordering::Less : Ordering::Greater;
-    return order_of(a.size(), b.size());
-}
-
-// Numeric identifiers are ordered by value without converting them: with leading
-// zeros set aside, a longer run is larger, and runs of one length order as text.
-Ordering numeric_order(std::string_view a, std::string_view b) {
-    const std::size_t a_zeros = a.find_first_not_of('0');
-    const std::size_t b_zeros = b.find_first_not_of('0');
-    a.remove_prefix(a_zeros == std::string_view::npos ? a.size() : a_zeros);
-    b.remove_prefix(b_zeros == std::string_view::npos ? b.size() : b_zeros);
-    if (a.size() != b.size()) return order_of(a.size(), b.size());
-    return byte_order(a, b);
+    return {};
 }
 
 Ordering identifier_order(std::string_view a, std::string_view b) {
     const bool a_numeric = all_digits(a);
     const bool b_numeric = all_digits(b);
-    if (a_numeric && b_numeric) return numeric_order(a, b);
+    if (a_numeric && b_numeric) return compare_digit_runs(a, b);
     if (a_numeric) return Ordering::Less;
     if (b_numeric) return Ordering::Greater;
-    return byte_order(a, b);
+    return compare_bytes(a, b);
 }
 
 Ordering prerelease_order(std::string_view a, std::string_view b) {
@@ -129,38 +89,6 @@ Ordering prerelease_order(std::string_view a, std::string_view b) {
     if (left.done() && right.done()) return Ordering::Equal;
     return left.done() ? Ordering::Less : Ordering::Greater;
 }
-
-ParseOutcome parse_as_semver(std::string_view text) {
-    auto parsed = parse_semver_strict(text);
-    if (!parsed.ok()) return Failure{std::move(parsed.error())};
-    ParseOutcome outcome(std::in_place);
-    outcome.value().value.emplace<ParsedRepr::Semver>(std::move(parsed.value()));
-    return outcome;
-}
-
-CompareOutcome compare_as_semver(const ParsedRepr& a, const ParsedRepr& b, std::string_view unreachable) {
-    const auto* left = std::get_if<ParsedRepr::Semver>(&a.value);
-    const auto* right = std::get_if<ParsedRepr::Semver>(&b.value);
-    if (!left || !right) return Failure{InternalError{unreachable}};
-    return cmp_semver_strict(*left, *right);
-}
-
-}  // namespace
-
-Result<std::uint64_t, std::string> parse_strict_u64(std::string_view text, std::string_view name) {
-    if (text.empty()) {
-        std::string message("empty ");
-        message.append(name);
-        return Failure{std::move(message)};
-    }
-    if (text.size() > 1 && text[0] == '0') return Failure{field_message("leading zero in ", name, text)};
-    std::optional<std::uint64_t> value;
-    if (all_digits(text)) value = digits_value(text);
-    if (!value) return Failure{field_message("invalid ", name, text)};
-    return *value;
-}
-
-namespace {
 
 // A SemVer version as views into its text, so that a comparison of two texts
 // copies nothing.
@@ -175,20 +103,13 @@ struct SemverParts {
 // that explain a failure are parse_strict_u64's.
 bool read_core_number(std::string_view text, std::uint64_t& out) {
     if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (!is_digit(c)) return false;
-        if (__builtin_mul_overflow(value, 10, &value) ||
-            __builtin_add_overflow(value, static_cast<std::uint64_t>(c - '0'), &value)) {
-            return false;
-        }
-    }
-    out = value;
+    const DigitRun run = read_digit_run(text);
+    if (run.length != text.size() || !run.fits) return false;
+    out = run.value;
     return true;
 }
 
-// Nothing on success, else the message of the first check that fails.
-std::optional<std::string> parse_semver_parts(std::string_view text, SemverParts& out) {
+Result<void, std::string> parse_semver_parts(std::string_view text, SemverParts& parts) {
     std::string_view rest = trim_white_space(text);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
 
@@ -210,7 +131,7 @@ std::optional<std::string> parse_semver_parts(std::string_view text, SemverParts
             ++dot_count;
         }
     }
-    if (dot_count != 2) return "Expected 3 parts, got " + std::to_string(dot_count + 1);
+    if (dot_count != 2) return Failure{"Expected 3 parts, got " + std::to_string(dot_count + 1)};
 
     const std::string_view core = rest.substr(0, dash == NONE ? end : dash);
     const std::string_view pieces[] = {
@@ -218,18 +139,20 @@ std::optional<std::string> parse_semver_parts(std::string_view text, SemverParts
         core.substr(dots[0] + 1, dots[1] - dots[0] - 1),
         core.substr(dots[1] + 1),
     };
-    std::uint64_t* const fields[] = {&out.major, &out.minor, &out.patch};
+    std::uint64_t* const fields[] = {&parts.major, &parts.minor, &parts.patch};
     constexpr std::string_view NAMES[] = {"major", "minor", "patch"};
     for (std::size_t i = 0; i < 3; ++i) {
-        if (!read_core_number(pieces[i], *fields[i])) return std::move(parse_strict_u64(pieces[i], NAMES[i]).error());
+        if (!read_core_number(pieces[i], *fields[i])) {
+            return Failure{std::move(parse_strict_u64(pieces[i], NAMES[i]).error())};
+        }
     }
 
     if (dash != NONE) {
         const std::string_view prerelease = rest.substr(dash + 1, end - dash - 1);
-        if (auto message = check_prerelease(prerelease)) return message;
-        out.prerelease = prerelease;
+        if (auto check = check_prerelease(prerelease); !check.ok()) return Failure{std::move(check.error())};
+        parts.prerelease = prerelease;
     }
-    return std::nullopt;
+    return {};
 }
 
 Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
@@ -250,9 +173,21 @@ SemverParts parts_of(const SemverValue& value) {
 
 }  // namespace
 
+Result<std::uint64_t, std::string> parse_strict_u64(std::string_view text, std::string_view name) {
+    if (text.empty()) {
+        std::string message("empty ");
+        message.append(name);
+        return Failure{std::move(message)};
+    }
+    if (text.size() > 1 && text[0] == '0') return Failure{field_message("leading zero in ", name, text)};
+    const DigitRun run = read_digit_run(text);
+    if (run.length != text.size() || !run.fits) return Failure{field_message("invalid ", name, text)};
+    return run.value;
+}
+
 Result<SemverValue, std::string> parse_semver_strict(std::string_view text) {
     SemverParts parts;
-    if (auto message = parse_semver_parts(text, parts)) return Failure{std::move(*message)};
+    if (auto parsed = parse_semver_parts(text, parts); !parsed.ok()) return Failure{std::move(parsed.error())};
     SemverValue value;
     value.major = parts.major;
     value.minor = parts.minor;
@@ -268,40 +203,29 @@ Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b) {
     return cmp_semver_parts(parts_of(a), parts_of(b));
 }
 
-namespace {
-
-Result<Ordering, std::string> compare_texts_as_semver(std::string_view a, std::string_view b) {
-    SemverParts left, right;
-    if (auto message = parse_semver_parts(a, left)) return Failure{std::move(*message)};
-    if (auto message = parse_semver_parts(b, right)) return Failure{std::move(*message)};
-    return cmp_semver_parts(left, right);
+ParseOutcome SemverStrategy::parse(std::string_view text) const {
+    auto parsed = parse_semver_strict(text);
+    if (!parsed.ok()) return Failure{std::move(parsed.error())};
+    ParseOutcome outcome(std::in_place);
+    outcome.value().value.emplace<ParsedRepr::Semver>(std::move(parsed.value()));
+    return outcome;
 }
 
-}  // namespace
-
-ParseOutcome SemverStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
-
 CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
-    return compare_as_semver(
-        a, b, "internal error: entered unreachable code: semver strategy received non-semver parsed values");
+    const auto* left = std::get_if<ParsedRepr::Semver>(&a.value);
+    const auto* right = std::get_if<ParsedRepr::Semver>(&b.value);
+    if (!left || !right) return Failure{InternalError{unreachable_message_}};
+    return cmp_semver_strict(*left, *right);
 }
 
 Result<Ordering, std::string> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    return compare_texts_as_semver(a, b);
+    SemverParts left, right;
+    if (auto parsed = parse_semver_parts(a, left); !parsed.ok()) return Failure{std::move(parsed.error())};
+    if (auto parsed = parse_semver_parts(b, right); !parsed.ok()) return Failure{std::move(parsed.error())};
+    return cmp_semver_parts(left, right);
 }
 
-ParseOutcome GoStrategy::parse(std::string_view text) const { return parse_as_semver(text); }
-
-CompareOutcome GoStrategy::compare(const ParsedRepr& a, const ParsedRepr& b) const {
-    return compare_as_semver(
-        a, b, "internal error: entered unreachable code: go strategy received non-semver parsed values");
-}
-
-Result<Ordering, std::string> GoStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    return compare_texts_as_semver(a, b);
-}
-
-const SemverStrategy SEMVER_STRATEGY{};
-const GoStrategy GO_STRATEGY{};
+constinit const SemverStrategy SEMVER_STRATEGY;
+constinit const GoStrategy GO_STRATEGY;
 
 }  // namespace tambry

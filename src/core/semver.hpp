@@ -18,17 +18,27 @@ Ordering cmp_semver_strict(const SemverValue& a, const SemverValue& b);
 
 class SemverStrategy : public VersionStrategy {
 public:
+    constexpr SemverStrategy()
+        : SemverStrategy("internal error: entered unreachable code: semver strategy received non-semver parsed values") {}
+
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
     Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+
+protected:
+    constexpr explicit SemverStrategy(std::string_view unreachable_message)
+        : unreachable_message_(unreachable_message) {}
+
+private:
+    std::string_view unreachable_message_;
 };
 
-// Go module versions: the same parser and precedence as SemverStrategy.
-class GoStrategy : public VersionStrategy {
+// Go module versions: the parser and precedence of SemverStrategy; only the
+// internal-invariant message names Go.
+class GoStrategy final : public SemverStrategy {
 public:
-    ParseOutcome parse(std::string_view text) const override;
-    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
-    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+    constexpr GoStrategy()
+        : SemverStrategy("internal error: entered unreachable code: go strategy received non-semver parsed values") {}
 };
 
 extern const SemverStrategy SEMVER_STRATEGY;

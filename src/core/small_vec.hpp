@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <span>
 #include <string_view>
 #include <type_traits>
 
@@ -42,13 +41,12 @@ public:
 
     T* data() { return data_; }
     const T* data() const { return data_; }
-    std::size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
     T& operator[](std::size_t i) { return data_[i]; }
     const T& operator[](std::size_t i) const { return data_[i]; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
     const T* begin() const { return data_; }
     const T* end() const { return data_ + size_; }
-    std::span<const T> span() const { return {data_, size_}; }
 
     void push_back(const T& value) {
         if (size_ == capacity_) grow(size_ + 1);
@@ -116,7 +114,6 @@ public:
     OwnedText() = default;
     explicit OwnedText(std::string_view text) { bytes_.append(text.data(), text.size()); }
     std::string_view view() const { return {bytes_.data(), bytes_.size()}; }
-    bool empty() const { return bytes_.empty(); }
 
 private:
     SmallVec<char, 24> bytes_;

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "generic_ordering.hpp"
+#include "packed_version.hpp"
 
 namespace tambry {
 namespace {
@@ -78,55 +78,68 @@ private:
     std::uint64_t length_ = 0;
 };
 
-// Words of one weight compare equal, so they must hash alike: each such group
-// enters the hash as its shortest member. Words alone at their weight, and
-// unlisted words, enter as themselves.
-std::string_view hashed_word(std::string_view word) {
-    const auto weight = tag_weight(word);
-    if (!weight) return word;
-    switch (*weight) {
-        case 0: return "a";
-        case 10: return "b";
-        case 15: return "m";
-        case 20: return "c";
-        case 35: return "p";
-        default: return word;
-    }
-}
-
 constexpr unsigned char NUMBER_TAG = 0x00;
 constexpr unsigned char WORD_TAG = 0x01;
 constexpr unsigned char WORD_END = 0xFF;
 
+void hash_token(SipHasher13& hasher, const SegmentToken& token) {
+    if (token.is_num) {
+        hasher.write_byte(NUMBER_TAG);
+        hasher.write_u64_le(token.num);
+        return;
+    }
+    const Qualifier* listed = find_qualifier(token.word);
+    hasher.write_byte(WORD_TAG);
+    hasher.write(listed ? listed->hash_word : token.word);
+    hasher.write_byte(WORD_END);
+}
+
 }  // namespace
 
-std::int64_t hash_generic(const GenericView& v) {
+// Zero numbers count only when something significant follows them, so they are
+// held back until it does.
+std::int64_t hash_packed(const unsigned char* stream, std::size_t size) {
+    PackedCursor cursor(stream, size);
     SipHasher13 hasher;
-    hasher.write_u64_le(v.epoch);
-    const std::size_t significant = significant_length(v);
-    for (std::size_t i = 0; i < significant; ++i) {
-        const Seg& seg = v.segments[i];
-        if (seg.is_num()) {
-            hasher.write_byte(NUMBER_TAG);
-            hasher.write_u64_le(seg.num());
-        } else {
-            hasher.write_byte(WORD_TAG);
-            hasher.write(hashed_word(v.text(seg)));
-            hasher.write_byte(WORD_END);
+    hasher.write_u64_le(cursor.epoch());
+    constexpr SegmentToken ZERO{true, 0, {}};
+    std::size_t held_zeros = 0;
+    SegmentToken token;
+    while (cursor.next(token)) {
+        if (token.is_num && token.num == 0) {
+            ++held_zeros;
+            continue;
         }
+        for (; held_zeros > 0; --held_zeros) hash_token(hasher, ZERO);
+        hash_token(hasher, token);
     }
     const auto hash = static_cast<std::int64_t>(hasher.finish());
     // The interpreter reserves -1 for errors.
     return hash == -1 ? -2 : hash;
 }
 
-SortKeyItems sort_key_items(const GenericView& v) {
-    const std::size_t significant = significant_length(v);
-    std::size_t first_text = 0;
-    while (first_text < significant && v.segments[first_text].is_num()) ++first_text;
-    std::size_t leading_numbers = first_text;
-    while (leading_numbers > 0 && v.segments[leading_numbers - 1].num() == 0) --leading_numbers;
-    return {leading_numbers, first_text, significant};
+// Zeros are held back as in the hash; those that end the leading numbers are
+// dropped when the first word comes.
+SmallVec<SegmentToken, 16> sort_key_items(const unsigned char* stream, std::size_t size) {
+    SmallVec<SegmentToken, 16> items;
+    PackedCursor cursor(stream, size);
+    constexpr SegmentToken ZERO{true, 0, {}};
+    std::size_t held_zeros = 0;
+    bool word_seen = false;
+    SegmentToken token;
+    while (cursor.next(token)) {
+        if (token.is_num && token.num == 0) {
+            ++held_zeros;
+            continue;
+        }
+        if (!token.is_num && !word_seen) {
+            word_seen = true;
+            held_zeros = 0;
+        }
+        for (; held_zeros > 0; --held_zeros) items.push_back(ZERO);
+        items.push_back(token);
+    }
+    return items;
 }
 
 }  // namespace tambry

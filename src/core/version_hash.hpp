@@ -1,27 +1,24 @@
-// The identity of a generic version for hashing and sort keys: both read only the
-// epoch and the significant segments (trailing zeros dropped), like the ordering.
+// The identity of a packed generic version for hashing and sort keys: both read
+// only the epoch and the significant segments (trailing zero numbers dropped),
+// like the ordering.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "version_model.hpp"
+#include "generic_vocabulary.hpp"
+#include "small_vec.hpp"
 
 namespace tambry {
 
-// The hash of a generic version: SipHash-1-3 over the epoch and the significant
-// segments, with -1 (reserved by the interpreter) mapped to -2. Words of one
-// qualifier weight enter as the shortest word of their group, so versions that
-// compare equal hash alike.
-std::int64_t hash_generic(const GenericView& v);
+// SipHash-1-3 over the epoch and the significant segments, with -1 (reserved by
+// the interpreter) mapped to -2. Words of one qualifier weight enter as their
+// group's hash word, so versions that compare equal hash alike.
+std::int64_t hash_packed(const unsigned char* stream, std::size_t size);
 
-// Which segments a sort key holds: [0, leading_numbers) and [first_text, significant).
-struct SortKeyItems {
-    std::size_t leading_numbers;
-    std::size_t first_text;
-    std::size_t significant;
-};
-
-SortKeyItems sort_key_items(const GenericView& v);
+// The segments a sort key holds, in order: the leading numbers without the zeros
+// that end them, then everything from the first word to the last significant
+// segment. Words point into the stream.
+SmallVec<SegmentToken, 16> sort_key_items(const unsigned char* stream, std::size_t size);
 
 }  // namespace tambry

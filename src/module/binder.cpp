@@ -7,6 +7,13 @@
 namespace tambry {
 namespace {
 
+// Keyword names arrive interned (they come from code objects), so they are nearly
+// always matched to these by identity. Each extension module of the package links
+// its own binder and fills its own table when it executes.
+PyObject* interned_names[PARAM_COUNT] = {};
+
+const char* name_of(Param param) { return PARAM_NAMES[static_cast<std::size_t>(param)]; }
+
 std::string display_name(const ParamSpec& spec) {
     std::string name;
     if (spec.owner) {
@@ -34,7 +41,7 @@ bool too_many_positional(const ParamSpec& spec, Py_ssize_t given) {
 bool missing_required(const ParamSpec& spec, PyObject** slots) {
     std::vector<const char*> missing;
     for (Py_ssize_t i = 0; i < spec.required; ++i) {
-        if (!slots[i]) missing.push_back(spec.params[i].name);
+        if (!slots[i]) missing.push_back(name_of(spec.params[i]));
     }
     if (missing.empty()) return true;
     std::string names;
@@ -58,13 +65,10 @@ bool missing_required(const ParamSpec& spec, PyObject** slots) {
 // The parameter that `keyword` names, or -1.
 Py_ssize_t parameter_named(const ParamSpec& spec, PyObject* keyword) {
     for (Py_ssize_t i = 0; i < spec.count; ++i) {
-        Param& param = spec.params[i];
-        if (!param.interned) param.interned = PyUnicode_InternFromString(param.name);
-        if (!param.interned) PyErr_Clear();  // matched by content below instead
-        if (keyword == param.interned) return i;
+        if (keyword == interned_names[static_cast<std::size_t>(spec.params[i])]) return i;
     }
     for (Py_ssize_t i = 0; i < spec.count; ++i) {
-        if (PyUnicode_CompareWithASCIIString(keyword, spec.params[i].name) == 0) return i;
+        if (PyUnicode_CompareWithASCIIString(keyword, name_of(spec.params[i])) == 0) return i;
     }
     return -1;
 }
@@ -93,6 +97,18 @@ bool bind_positional(const ParamSpec& spec, PyObject* const* args, Py_ssize_t na
 }
 
 }  // namespace
+
+bool intern_parameter_names() {
+    if (interned_names[PARAM_COUNT - 1]) return true;
+    PyRef names[PARAM_COUNT];
+    for (std::size_t i = 0; i < PARAM_COUNT; ++i) {
+        names[i] = PyRef(PyUnicode_InternFromString(PARAM_NAMES[i]));
+        if (!names[i]) return false;
+    }
+    // Kept only once every name was made, and for the life of the process.
+    for (std::size_t i = 0; i < PARAM_COUNT; ++i) interned_names[i] = names[i].release();
+    return true;
+}
 
 bool bind_fastcall(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                    PyObject** slots) {

@@ -6,26 +6,36 @@
 
 #include "py_ref.hpp"
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace tambry {
 
-struct Param {
-    const char* name;
-    // The name as an interned str, made on first use: keyword names arrive interned
-    // (they come from code objects), so they are nearly always matched by identity.
-    PyObject* interned = nullptr;
+// Every parameter name of the package's entries, written once.
+enum class Param : std::uint8_t {
+    A, B, Ecosystem, Versions, Pairs, Version, S, Other, Invalid,
+    Text, Prereleases, Uri, RangeObject, Affected,
 };
+inline constexpr const char* PARAM_NAMES[] = {
+    "a", "b", "ecosystem", "versions", "pairs", "version", "s", "other", "invalid",
+    "text", "prereleases", "uri", "range_object", "affected",
+};
+inline constexpr std::size_t PARAM_COUNT = std::size(PARAM_NAMES);
 
 struct ParamSpec {
     const char* name;    // "eq", "__new__", "compare"
     const char* owner;   // the class for methods ("Version"), null for module functions
-    Param* params;
+    const Param* params;
     Py_ssize_t count;
     Py_ssize_t required;  // the leading parameters that must be given
 };
+
+// Makes the interned names that keywords are matched against by identity; false
+// with an exception set when one could not be made. Keywords still match by
+// content before it is called.
+bool intern_parameter_names();
 
 // Each fills slots[0..count) with borrowed references, null for a parameter left out.
 // On failure a TypeError is set and false returned.

@@ -3,32 +3,15 @@
 #include <string>
 
 namespace tambry {
-namespace {
 
-// Messages may quote the caller's text, NUL bytes included, so they are passed
-// with their length rather than as C strings.
 PyObject* raise_with_text(PyObject* type, std::string_view message) {
     PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
     if (text) PyErr_SetObject(type, text.get());
     return nullptr;
 }
 
-}  // namespace
-
 PyObject* raise_value_error(std::string_view message) { return raise_with_text(PyExc_ValueError, message); }
 PyObject* raise_type_error(std::string_view message) { return raise_with_text(PyExc_TypeError, message); }
-
-PyObject* internal_error_type() {
-    // Created once per process and kept for its lifetime, like the Version type.
-    static PyObject* type = PyErr_NewException("tambry.InternalError", PyExc_BaseException, nullptr);
-    return type;
-}
-
-PyObject* raise_internal_error(std::string_view message) {
-    PyObject* type = internal_error_type();
-    if (!type) return nullptr;
-    return raise_with_text(type, message);
-}
 
 PyObject* raise_not_an_instance(PyObject* obj, const char* target_type) {
     if (obj == Py_None) {

@@ -3,7 +3,7 @@
 // registers the class and then the functions, row by row, into `__all__`.
 #include "errors.hpp"
 #include "functions.hpp"
-#include "version_object.hpp"
+#include "module_globals.hpp"
 
 namespace tambry {
 namespace {
@@ -61,11 +61,9 @@ int register_name(PyObject* module, PyObject* name, PyObject* value) {
 }
 
 int register_class(PyObject* module) {
-    PyTypeObject* type = ensure_version_type();
-    if (!type) return -1;
     PyRef name(PyUnicode_FromString("Version"));
     if (!name) return -1;
-    return register_name(module, name.get(), reinterpret_cast<PyObject*>(type));
+    return register_name(module, name.get(), reinterpret_cast<PyObject*>(module_globals.version_type));
 }
 
 int register_function(PyObject* module, PyMethodDef* definition) {
@@ -78,11 +76,10 @@ int register_function(PyObject* module, PyMethodDef* definition) {
     return register_name(module, name.get(), function.get());
 }
 
-// The Version type is shared by the whole process; an interpreter running beside
-// the one that made it must not use it.
+// What the module keeps is shared by the whole process, so only one interpreter
+// may use it: the main one, which every process has and which outlives the others.
 int check_interpreter() {
-    static const int64_t owner = PyInterpreterState_GetID(PyInterpreterState_Get());
-    if (PyInterpreterState_GetID(PyInterpreterState_Get()) == owner) return 0;
+    if (PyInterpreterState_Get() == PyInterpreterState_Main()) return 0;
     PyErr_SetString(PyExc_ImportError, "tambry cannot be imported in more than one interpreter of a process");
     return -1;
 }
@@ -93,7 +90,7 @@ int exec_module(PyObject* module) {
             raise_not_an_instance(module, "module");
             return -1;
         }
-        if (check_interpreter() < 0 || register_class(module) < 0) return -1;
+        if (check_interpreter() < 0 || !ensure_module_globals() || register_class(module) < 0) return -1;
         for (PyMethodDef& definition : FUNCTIONS) {
             if (register_function(module, &definition) < 0) return -1;
         }

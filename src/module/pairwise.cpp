@@ -8,7 +8,7 @@
 namespace tambry {
 namespace {
 
-Param PAIR_PARAMS[] = {{"a"}, {"b"}, {"ecosystem"}};
+constexpr Param PAIR_PARAMS[] = {Param::A, Param::B, Param::Ecosystem};
 
 constexpr ParamSpec pair_spec(const char* name) { return {name, nullptr, PAIR_PARAMS, 3, 2}; }
 
@@ -29,6 +29,14 @@ constexpr bool holds(Relation relation, Ordering o) {
     return false;
 }
 
+// Two str operands, converted already: under "auto" the ecosystem is detected
+// from `a` alone.
+bool compare_str_with_ecosystem(PyObject* a, std::string_view a_text, std::string_view b_text,
+                                const EcosystemArg& arg, Ordering& out) {
+    Ecosystem ecosystem;
+    return resolve_eco_for_obj(arg, a, ecosystem) && compare_texts_for_ecosystem(a_text, b_text, ecosystem, out);
+}
+
 PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* args, Py_ssize_t nargs,
                    PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
@@ -41,7 +49,7 @@ PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* ar
             return nullptr;
         }
         Ordering o;
-        if (!compare_str_with_ecosystem(a, b, ecosystem, o)) return nullptr;
+        if (!compare_str_with_ecosystem(slots[0], a, b, ecosystem, o)) return nullptr;
         return PyBool_FromLong(holds(relation, o));
     });
 }

@@ -8,10 +8,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "ecosystem.hpp"
-#include "generic_parser.hpp"
-#include "packed_version.hpp"
-#include "version_model.hpp"
+#include "module_globals.hpp"
+#include "tambry_core.hpp"
 
 namespace tambry {
 
@@ -27,26 +25,15 @@ struct PyVersion {
     std::string_view raw() const { return {reinterpret_cast<const char*>(data), raw_size}; }
     // Found again from the raw text when asked for, which is rare, rather than
     // stored in every object.
-    std::string_view build() const {
-        const GenericLayout layout = locate_generic_parts(raw());
-        return raw().substr(layout.build_offset, layout.build_size);
-    }
+    std::string_view build() const { return generic_build_suffix(raw()); }
     const unsigned char* packed() const { return data + raw_size; }
-    UnpackedSegments unpack() const { return UnpackedSegments(packed(), packed_size); }
+    PackedCursor segments() const { return PackedCursor(packed(), packed_size); }
 };
 
-// The Version type: made by ensure_version_type on the module's first execution in
-// the process, then kept and reused for the life of the process.
-extern PyTypeObject* version_type_object;
-PyTypeObject* ensure_version_type();  // null with an exception set on failure
+// A new Version type object (from its PyType_Spec); module_globals keeps the one made.
+PyTypeObject* create_version_type();  // null with an exception set on failure
 
-inline bool is_version(PyObject* obj) { return Py_IS_TYPE(obj, version_type_object); }
+inline bool is_version(PyObject* obj) { return Py_IS_TYPE(obj, module_globals.version_type); }
 inline const PyVersion* as_version(PyObject* obj) { return reinterpret_cast<const PyVersion*>(obj); }
-
-// The stored parse as the generic parser produces it.
-ParsedVersion copy_parsed(const PyVersion& version);
-
-// A new Version object, or null with an exception set.
-PyObject* make_version(std::string_view text, Ecosystem ecosystem);
 
 }  // namespace tambry

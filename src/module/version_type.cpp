@@ -4,29 +4,23 @@
 #include <cstring>
 #include <string>
 
-#include "autodetect.hpp"
 #include "binder.hpp"
 #include "errors.hpp"
 #include "functions.hpp"
-#include "generic_ordering.hpp"
-#include "generic_parser.hpp"
 #include "operands.hpp"
-#include "version_hash.hpp"
 #include "version_object.hpp"
 
 namespace tambry {
+namespace {
 
-PyTypeObject* version_type_object = nullptr;
-
-ParsedVersion copy_parsed(const PyVersion& version) { return parse_generic(version.raw()); }
-
+// A new Version object, or null with an exception set.
 PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
-    GenericScan parsed;
-    scan_generic(text, parsed);
-    const std::size_t packed = packed_size(parsed.view());
+    ParsedVersion parsed;
+    parse_generic_into(text, parsed);
+    const std::size_t packed = packed_size(parsed);
     void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed);
     if (!memory) return PyErr_NoMemory();
-    PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), version_type_object);
+    PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), module_globals.version_type);
     auto* version = reinterpret_cast<PyVersion*>(obj);
     version->raw_size = text.size();
     version->packed_size = packed;
@@ -34,11 +28,9 @@ PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
     version->is_prerelease = parsed.is_prerelease;
     version->is_postrelease = parsed.is_postrelease;
     if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
-    pack_segments(parsed.view(), version->data + text.size());
+    pack_segments(parsed, version->data + text.size());
     return obj;
 }
-
-namespace {
 
 const PyVersion* self_of(PyObject* obj) { return as_version(obj); }
 
@@ -46,17 +38,33 @@ PyObject* text_to_str(std::string_view text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
 }
 
-PyObject* segment_to_object(const GenericView& view, const Seg& seg) {
-    if (seg.is_num()) return PyLong_FromUnsignedLongLong(seg.num());
-    return text_to_str(view.text(seg));
+PyObject* segment_to_object(const SegmentToken& token) {
+    if (token.is_num) return PyLong_FromUnsignedLongLong(token.num);
+    return text_to_str(token.word);
+}
+
+std::size_t segment_count(const PyVersion* v) {
+    PackedCursor cursor = v->segments();
+    SegmentToken token;
+    std::size_t n = 0;
+    while (cursor.next(token)) ++n;
+    return n;
+}
+
+// The segment at position p; false when there are not that many.
+bool segment_at(const PyVersion* v, std::size_t p, SegmentToken& out) {
+    PackedCursor cursor = v->segments();
+    for (std::size_t i = 0; i <= p; ++i) {
+        if (!cursor.next(out)) return false;
+    }
+    return true;
 }
 
 // The number at position p when there is one, else 0 (a word there counts as 0).
 std::uint64_t number_at(const PyVersion* v, std::size_t p) {
-    const UnpackedSegments unpacked = v->unpack();
-    const GenericView view = unpacked.view();
-    if (p >= view.segments.size() || !view.segments[p].is_num()) return 0;
-    return view.segments[p].num();
+    SegmentToken token;
+    if (!segment_at(v, p, token) || !token.is_num) return 0;
+    return token.num;
 }
 
 // --- construction ------------------------------------------------------------
@@ -65,19 +73,16 @@ std::uint64_t number_at(const PyVersion* v, std::size_t p) {
 PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ecosystem_obj) {
     std::string_view text;
     EcosystemArg arg;
-    if (!convert_text(text_parameter, text_obj, text) || !convert_ecosystem_arg(ecosystem_obj, arg)) {
-        return nullptr;
-    }
     Ecosystem ecosystem;
-    if (!arg.given || arg.is_auto()) {
-        ecosystem = autodetect_ecosystem(text);
-    } else if (!ecosystem_from_name(arg, ecosystem)) {
+    if (!convert_text(text_parameter, text_obj, text) ||
+        !convert_ecosystem_arg(ecosystem_obj, arg, /*left_out_means_auto=*/true) ||
+        !resolve_eco_for_obj(arg, text_obj, ecosystem)) {
         return nullptr;
     }
     return make_version(text, ecosystem);
 }
 
-Param NEW_PARAMS[] = {{"version"}, {"ecosystem"}};
+constexpr Param NEW_PARAMS[] = {Param::Version, Param::Ecosystem};
 const ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
 
 PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
@@ -98,41 +103,43 @@ void version_dealloc(PyObject* self) {
 
 PyObject* get_raw(PyObject* self, void*) { return text_to_str(self_of(self)->raw()); }
 PyObject* get_ecosystem(PyObject* self, void*) { return text_to_str(self_of(self)->ecosystem.name()); }
-PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->unpack().view().epoch); }
+PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->segments().epoch()); }
 PyObject* get_build(PyObject* self, void*) { return text_to_str(self_of(self)->build()); }
 PyObject* get_is_prerelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_prerelease); }
 PyObject* get_is_postrelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_postrelease); }
-PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(self_of(self)->unpack().view().segments.size()); }
+PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(segment_count(self_of(self))); }
 PyObject* get_major(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 0)); }
 PyObject* get_minor(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 1)); }
 PyObject* get_patch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(number_at(self_of(self), 2)); }
 
-PyObject* segments_method(PyObject* self, PyObject*) {
-    const UnpackedSegments unpacked = self_of(self)->unpack();
-    const GenericView view = unpacked.view();
-    PyRef tuple(PyTuple_New(static_cast<Py_ssize_t>(view.segments.size())));
+// A tuple of the first `count` segments, each made by `convert`.
+template <class Convert>
+PyObject* segments_tuple(const PyVersion* v, std::size_t count, Convert convert) {
+    PyRef tuple(PyTuple_New(static_cast<Py_ssize_t>(count)));
     if (!tuple) return nullptr;
-    for (std::size_t i = 0; i < view.segments.size(); ++i) {
-        PyObject* item = segment_to_object(view, view.segments[i]);
+    PackedCursor cursor = v->segments();
+    SegmentToken token;
+    for (std::size_t i = 0; i < count && cursor.next(token); ++i) {
+        PyObject* item = convert(token);
         if (!item) return nullptr;
         PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(i), item);
     }
     return tuple.release();
 }
 
+PyObject* segments_method(PyObject* self, PyObject*) {
+    const PyVersion* v = self_of(self);
+    return segments_tuple(v, segment_count(v), segment_to_object);
+}
+
+// The numbers before the first word.
 PyObject* release_method(PyObject* self, PyObject*) {
-    const UnpackedSegments unpacked = self_of(self)->unpack();
-    const GenericView view = unpacked.view();
+    const PyVersion* v = self_of(self);
+    PackedCursor cursor = v->segments();
+    SegmentToken token;
     std::size_t n = 0;
-    while (n < view.segments.size() && view.segments[n].is_num()) ++n;
-    PyRef tuple(PyTuple_New(static_cast<Py_ssize_t>(n)));
-    if (!tuple) return nullptr;
-    for (std::size_t i = 0; i < n; ++i) {
-        PyObject* item = PyLong_FromUnsignedLongLong(view.segments[i].num());
-        if (!item) return nullptr;
-        PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return tuple.release();
+    while (cursor.next(token) && token.is_num) ++n;
+    return segments_tuple(v, n, [](const SegmentToken& number) { return PyLong_FromUnsignedLongLong(number.num); });
 }
 
 PyObject* to_dict_method(PyObject* self, PyObject*) {
@@ -166,28 +173,22 @@ PyObject* repr_slot(PyObject* self) {
     return text_to_str(text);
 }
 
-Py_ssize_t length_slot(PyObject* self) {
-    return static_cast<Py_ssize_t>(self_of(self)->unpack().view().segments.size());
-}
+Py_ssize_t length_slot(PyObject* self) { return static_cast<Py_ssize_t>(segment_count(self_of(self))); }
 
-// The packed stream always holds the epoch; anything after it is a segment.
-int bool_slot(PyObject* self) {
-    const PyVersion* v = self_of(self);
-    return v->packed_size > 1u + v->data[v->raw_size];
-}
+int bool_slot(PyObject* self) { return !self_of(self)->segments().at_end(); }
 
 PyObject* subscript_slot(PyObject* self, PyObject* key) {
     long long index;
     if (!convert_index("idx", key, index)) return nullptr;
-    const UnpackedSegments unpacked = self_of(self)->unpack();
-    const GenericView view = unpacked.view();
-    const long long n = static_cast<long long>(view.segments.size());
+    const PyVersion* v = self_of(self);
+    const long long n = static_cast<long long>(segment_count(v));
     const long long position = index < 0 ? index + n : index;
-    if (position < 0 || position >= n) {
+    SegmentToken token;
+    if (position < 0 || position >= n || !segment_at(v, static_cast<std::size_t>(position), token)) {
         PyErr_Format(PyExc_IndexError, "segment index %lld out of range (version has %lld segments)", index, n);
         return nullptr;
     }
-    return segment_to_object(view, view.segments[static_cast<std::size_t>(position)]);
+    return segment_to_object(token);
 }
 
 // --- ordering, hashing, sort keys ------------------------------------------------
@@ -211,7 +212,8 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
 }
 
 Py_hash_t hash_slot(PyObject* self) {
-    return static_cast<Py_hash_t>(hash_generic(self_of(self)->unpack().view()));
+    const PyVersion* v = self_of(self);
+    return static_cast<Py_hash_t>(hash_packed(v->packed(), v->packed_size));
 }
 
 PyObject* triple(int kind, PyObject* number, std::string_view text) {
@@ -223,12 +225,11 @@ PyObject* triple(int kind, PyObject* number, std::string_view text) {
     return PyTuple_Pack(3, kind_obj.get(), number_ref.get(), text_obj.get());
 }
 
+// The epoch, the sort key's items, then the end of the version.
 PyObject* sort_key_method(PyObject* self, PyObject*) {
-    const UnpackedSegments unpacked = self_of(self)->unpack();
-    const GenericView view = unpacked.view();
-    const SortKeyItems items = sort_key_items(view);
-    const std::size_t count = items.leading_numbers + (items.significant - items.first_text) + 2;
-    PyRef key(PyTuple_New(static_cast<Py_ssize_t>(count)));
+    const PyVersion* v = self_of(self);
+    const SmallVec<SegmentToken, 16> items = sort_key_items(v->packed(), v->packed_size);
+    PyRef key(PyTuple_New(static_cast<Py_ssize_t>(items.size() + 2)));
     if (!key) return nullptr;
     Py_ssize_t slot = 0;
     auto put = [&](PyObject* item) {
@@ -236,24 +237,19 @@ PyObject* sort_key_method(PyObject* self, PyObject*) {
         PyTuple_SET_ITEM(key.get(), slot++, item);
         return true;
     };
-    auto put_segment = [&](const Seg& seg) {
-        if (seg.is_num()) return put(triple(2, PyLong_FromUnsignedLongLong(seg.num()), ""));
-        const std::string_view word = view.text(seg);
-        const std::int32_t weight = tag_weight(word).value_or(UNLISTED_WORD_WEIGHT);
-        return put(triple(1, PyLong_FromLong(weight), word));
-    };
-    if (!put(triple(2, PyLong_FromUnsignedLongLong(view.epoch), ""))) return nullptr;
-    for (std::size_t i = 0; i < items.leading_numbers; ++i) {
-        if (!put_segment(view.segments[i])) return nullptr;
-    }
-    for (std::size_t i = items.first_text; i < items.significant; ++i) {
-        if (!put_segment(view.segments[i])) return nullptr;
+    if (!put(triple(2, PyLong_FromUnsignedLongLong(v->segments().epoch()), ""))) return nullptr;
+    for (const SegmentToken& item : items) {
+        const bool ok = item.is_num
+                            ? put(triple(2, PyLong_FromUnsignedLongLong(item.num), ""))
+                            : put(triple(1, PyLong_FromLong(tag_weight(item.word).value_or(UNLISTED_WORD_WEIGHT)),
+                                         item.word));
+        if (!ok) return nullptr;
     }
     if (!put(triple(1, PyLong_FromLong(END_OF_VERSION_WEIGHT), ""))) return nullptr;
     return key.release();
 }
 
-Param COMPARE_PARAMS[] = {{"other"}, {"ecosystem"}};
+constexpr Param COMPARE_PARAMS[] = {Param::Other, Param::Ecosystem};
 const ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
 
 PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -261,20 +257,10 @@ PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         PyObject* slots[2];
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
         EcosystemArg arg;
-        if (!convert_ecosystem_arg(slots[1], arg)) return nullptr;
         Ecosystem ecosystem;
-        if (arg.is_auto()) {
-            ecosystem = self_of(self)->ecosystem;
-        } else if (!named_ecosystem(arg, Ecosystem::Generic, ecosystem)) {
-            return nullptr;
-        }
-        ParsedRepr mine, theirs;
+        if (!convert_ecosystem_arg(slots[1], arg) || !resolve_eco_for_obj(arg, self, ecosystem)) return nullptr;
         Ordering o;
-        if (!parse_text_for_ecosystem(self_of(self)->raw(), ecosystem, mine) ||
-            !extract_parsed_for_ecosystem(slots[0], ecosystem, theirs) ||
-            !compare_parsed(ecosystem, mine, theirs, o)) {
-            return nullptr;
-        }
+        if (!compare_operands(self, slots[0], ecosystem, o)) return nullptr;
         return ordering_to_int(o);
     });
 }
@@ -342,17 +328,12 @@ PyType_Spec SPEC = {
     SLOTS,
 };
 
-Param VERSION_PARAMS[] = {{"s"}, {"ecosystem"}};
+constexpr Param VERSION_PARAMS[] = {Param::S, Param::Ecosystem};
 const ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
 
-PyTypeObject* ensure_version_type() {
-    if (!version_type_object) {
-        version_type_object = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC));
-    }
-    return version_type_object;
-}
+PyTypeObject* create_version_type() { return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC)); }
 
 PyObject* version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {

@@ -9,8 +9,8 @@
 namespace tambry::native {
 namespace {
 
-Param VERSIONS_PARAMS[] = {{"versions"}, {"ecosystem"}};
-Param KEYS_PARAMS[] = {{"versions"}, {"ecosystem"}, {"invalid"}};
+constexpr Param VERSIONS_PARAMS[] = {Param::Versions, Param::Ecosystem};
+constexpr Param KEYS_PARAMS[] = {Param::Versions, Param::Ecosystem, Param::Invalid};
 const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 2};
 const ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 2};
 const ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 2};

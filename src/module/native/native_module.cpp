@@ -3,6 +3,7 @@
 // so every interpreter that imports it gets its own.
 #include "native/native_module.hpp"
 
+#include "binder.hpp"
 #include "functions.hpp"
 
 namespace tambry::native {
@@ -64,6 +65,7 @@ int add_all(PyObject* module) {
 
 int exec_module(PyObject* module) {
     return native_guarded<int>(-1, [&]() -> int {
+        if (!intern_parameter_names()) return -1;
         NativeState& state = state_of(module);
         PyRef tambry(PyImport_ImportModule("tambry"));
         if (!tambry) return -1;

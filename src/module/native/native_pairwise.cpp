@@ -6,8 +6,8 @@
 namespace tambry::native {
 namespace {
 
-Param COMPARE_PARAMS[] = {{"a"}, {"b"}, {"ecosystem"}};
-Param ONE_VERSION_PARAMS[] = {{"version"}, {"ecosystem"}};
+constexpr Param COMPARE_PARAMS[] = {Param::A, Param::B, Param::Ecosystem};
+constexpr Param ONE_VERSION_PARAMS[] = {Param::Version, Param::Ecosystem};
 const ParamSpec COMPARE_SPEC = {"compare", nullptr, COMPARE_PARAMS, 3, 3};
 const ParamSpec IS_VALID_SPEC = {"is_valid", nullptr, ONE_VERSION_PARAMS, 2, 2};
 const ParamSpec KEY_SPEC = {"key", nullptr, ONE_VERSION_PARAMS, 2, 2};

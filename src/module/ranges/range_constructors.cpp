@@ -10,10 +10,10 @@
 namespace tambry::ranges {
 namespace {
 
-Param FROM_NATIVE_PARAMS[] = {{"text"}, {"ecosystem"}, {"prereleases"}};
-Param FROM_VERS_PARAMS[] = {{"uri"}};
-Param FROM_OSV_PARAMS[] = {{"range_object"}, {"ecosystem"}};
-Param FROM_AFFECTED_PARAMS[] = {{"affected"}};
+constexpr Param FROM_NATIVE_PARAMS[] = {Param::Text, Param::Ecosystem, Param::Prereleases};
+constexpr Param FROM_VERS_PARAMS[] = {Param::Uri};
+constexpr Param FROM_OSV_PARAMS[] = {Param::RangeObject, Param::Ecosystem};
+constexpr Param FROM_AFFECTED_PARAMS[] = {Param::Affected};
 const ParamSpec FROM_NATIVE_SPEC = {"from_native", "VersionRange", FROM_NATIVE_PARAMS, 3, 2};
 const ParamSpec FROM_VERS_SPEC = {"from_vers", "VersionRange", FROM_VERS_PARAMS, 1, 1};
 const ParamSpec FROM_OSV_SPEC = {"from_osv", "VersionRange", FROM_OSV_PARAMS, 2, 2};

@@ -9,7 +9,7 @@
 namespace tambry::ranges {
 namespace {
 
-Param INTERVALS_PARAMS[] = {{"prereleases"}};
+constexpr Param INTERVALS_PARAMS[] = {Param::Prereleases};
 const ParamSpec INTERVALS_SPEC = {"intervals", "VersionRange", INTERVALS_PARAMS, 1, 0};
 const ParamSpec KEY_INTERVALS_SPEC = {"key_intervals", "VersionRange", INTERVALS_PARAMS, 1, 0};
 

@@ -4,6 +4,8 @@
 // shares with tambry.native (the InvalidVersion class and tambry.Version).
 #include "ranges/ranges_module.hpp"
 
+#include "binder.hpp"
+
 namespace tambry::ranges {
 namespace {
 
@@ -23,6 +25,7 @@ RangesState& state_of_module(PyObject* module) { return *static_cast<RangesState
 
 int exec_module(PyObject* module) {
     return native::native_guarded<int>(-1, [&]() -> int {
+        if (!intern_parameter_names()) return -1;
         RangesState& state = state_of_module(module);
         PyRef tambry(PyImport_ImportModule("tambry"));
         if (!tambry) return -1;

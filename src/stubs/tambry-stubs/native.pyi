@@ -1,7 +1,8 @@
-# Type information for tambry.native: each ecosystem's versions in its own tool's order.
+# Type information for tambry.native: each ecosystem's versions in its own
+# tool's order.
 
 from collections.abc import Iterable
-from typing import Literal, TypeAlias, TypeVar, overload
+from typing import Final, Literal, TypeAlias, TypeVar
 
 from tambry import Version
 
@@ -19,15 +20,17 @@ __all__ = [
 ]
 
 _Ordering: TypeAlias = Literal[-1, 0, 1]
-
-# Versions are str, or tambry.Version objects standing for their raw text.
 _VersionLike: TypeAlias = str | Version
+# Collection functions hand back the caller's own objects.
 _V = TypeVar("_V", bound=str | Version)
 
-# The purl types; `ecosystem` arguments also take OSV names ("PyPI", "Debian:12").
-ECOSYSTEMS: tuple[str, ...]
+# The purl types, in key-id order. Ecosystem arguments also take OSV names
+# ("PyPI", "Debian:12", ...), so they are typed as plain str.
+ECOSYSTEMS: Final[tuple[str, ...]]
 
 class InvalidVersion(ValueError):
+    """A version text that the ecosystem's own tool rejects."""
+
     version: str
     ecosystem: str
     index: int | None
@@ -39,7 +42,6 @@ def sort_versions(versions: Iterable[_V], ecosystem: str) -> list[_V]: ...
 def max_version(versions: Iterable[_V], ecosystem: str) -> _V: ...
 def min_version(versions: Iterable[_V], ecosystem: str) -> _V: ...
 def key(version: _VersionLike, ecosystem: str) -> bytes: ...
-@overload
-def keys(versions: Iterable[_VersionLike], ecosystem: str, invalid: Literal["raise"] = "raise") -> list[bytes]: ...
-@overload
-def keys(versions: Iterable[_VersionLike], ecosystem: str, invalid: Literal["null"]) -> list[bytes | None]: ...
+def keys(
+    versions: Iterable[_VersionLike], ecosystem: str, invalid: Literal["raise", "null"] = "raise"
+) -> list[bytes | None]: ...

@@ -1,0 +1,93 @@
+// What the Debian and RPM schemes share: a package version is trimmed, loses a
+// leading "N:" epoch, and is cut at its last "-"; the only text either rejects is
+// the empty one. The two differ in their messages and in the comparison of the
+// two parts (verrevcmp, rpmverscmp), which each scheme's own file holds whole.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "text.hpp"
+#include "version_strategy.hpp"
+
+namespace tambry {
+
+struct EpochSplit {
+    std::uint64_t epoch;
+    std::string_view rest;  // a view into the argument
+};
+
+// Splits a leading "N:" epoch off `text`. Never fails: without a valid epoch the
+// epoch is 0 and the rest is the whole text.
+inline EpochSplit extract_epoch_colon(std::string_view text) {
+    const DigitRun run = read_digit_run(text);
+    if (run.length == 0 || run.length == text.size() || text[run.length] != ':' || !run.fits) return {0, text};
+    return {run.value, text.substr(run.length + 1)};
+}
+
+// A package version cut into its parts, as views into the text.
+struct PackageVersionParts {
+    std::uint64_t epoch;
+    std::string_view version;  // before the last "-": Debian's upstream version
+    std::string_view release;  // after it, empty without one: Debian's revision
+};
+
+// Fills `out`, or fails with `empty_message` when the text is empty once trimmed.
+inline Result<void, std::string> split_package_version(std::string_view text, std::string_view empty_message,
+                                                       PackageVersionParts& out) {
+    const std::string_view trimmed = trim_white_space(text);
+    if (trimmed.empty()) return Failure{std::string(empty_message)};
+    const EpochSplit split = extract_epoch_colon(trimmed);
+    const std::size_t dash = split.rest.rfind('-');
+    out.epoch = split.epoch;
+    out.version = split.rest.substr(0, dash);
+    out.release = dash == std::string_view::npos ? std::string_view() : split.rest.substr(dash + 1);
+    return {};
+}
+
+// The strategy of a package scheme: `Value` is the ParsedRepr alternative it makes
+// (DebianValue or RpmValue) and `order` its comparison of versions and of releases.
+template <class Value, Ordering (*order)(std::string_view, std::string_view)>
+class PackageStrategy : public VersionStrategy {
+public:
+    ParseOutcome parse(std::string_view text) const override {
+        PackageVersionParts p;
+        if (auto split = split_package_version(text, empty_message_, p); !split.ok()) return Failure{split.error()};
+        return ParsedRepr{Value{{OwnedText(p.version), OwnedText(p.release), p.epoch}}};
+    }
+
+    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override {
+        const Value* left = std::get_if<Value>(&a.value);
+        const Value* right = std::get_if<Value>(&b.value);
+        if (!left || !right) return Failure{InternalError{unreachable_message_}};
+        return compare_parts({left->epoch, left->version.view(), left->release.view()},
+                             {right->epoch, right->version.view(), right->release.view()});
+    }
+
+    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override {
+        PackageVersionParts left, right;
+        if (auto split = split_package_version(a, empty_message_, left); !split.ok()) return Failure{split.error()};
+        if (auto split = split_package_version(b, empty_message_, right); !split.ok()) return Failure{split.error()};
+        return compare_parts(left, right);
+    }
+
+protected:
+    constexpr PackageStrategy(std::string_view empty_message, std::string_view unreachable_message)
+        : empty_message_(empty_message), unreachable_message_(unreachable_message) {}
+    ~PackageStrategy() = default;
+
+private:
+    static Ordering compare_parts(const PackageVersionParts& a, const PackageVersionParts& b) {
+        if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
+        const Ordering version = order(a.version, b.version);
+        if (version != Ordering::Equal) return version;
+        return order(a.release, b.release);
+    }
+
+    std::string_view empty_message_;
+    std::string_view unreachable_message_;
+};
+
+}  // namespace tambry
