@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 flags=${RANGE_CHECK_FLAGS:-}
 out=build-range-check/$(printf '%s' "$flags" | tr -c 'a-zA-Z0-9' '_')
 mkdir -p "$out"
-sources=(src/core/text.cpp src/core/native/*.cpp src/core/ranges/*.cpp tools/range_check.cpp)
+sources=(src/core/*.cpp src/core/native/*.cpp src/core/ranges/*.cpp tools/range_check.cpp)
 headers=(src/core/*.hpp src/core/native/*.hpp src/core/ranges/*.hpp)
 newest_header=$(ls -t "${headers[@]}" | head -1)
 objects=()
