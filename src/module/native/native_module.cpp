@@ -15,6 +15,10 @@ PyMethodDef FUNCTIONS[] = {
      "-1, 0 or 1 as a is older than, equal to or newer than b in the ecosystem's own order."},
     {"is_valid", as_py_cfunction(is_valid_entry), METH_FASTCALL | METH_KEYWORDS,
      "is_valid(version, ecosystem)\n--\n\nWhether the ecosystem's own tool accepts the version."},
+    {"is_prerelease", as_py_cfunction(is_prerelease_entry), METH_FASTCALL | METH_KEYWORDS,
+     "is_prerelease(version, ecosystem)\n--\n\n"
+     "Whether the ecosystem's own tool calls the version a pre-release: the versions that\n"
+     "ranges apply their pre-release rules to."},
     {"sort_versions", as_py_cfunction(sort_versions_entry), METH_FASTCALL | METH_KEYWORDS,
      "sort_versions(versions, ecosystem)\n--\n\n"
      "The versions, oldest first; equal versions keep their order."},
@@ -34,7 +38,7 @@ PyMethodDef FUNCTIONS[] = {
 };
 
 const char* const PUBLIC_NAMES[] = {
-    "InvalidVersion", "ECOSYSTEMS", "compare", "is_valid", "sort_versions", "max_version", "min_version", "key", "keys",
+    "InvalidVersion", "ECOSYSTEMS", "compare", "is_valid", "is_prerelease", "sort_versions", "max_version", "min_version", "key", "keys",
 };
 
 int add_ecosystems(PyObject* module) {

@@ -47,6 +47,7 @@ PyObject* raise_invalid_version(const NativeState& state, NativeEcosystem ecosys
 
 PyObject* compare_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* is_valid_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+PyObject* is_prerelease_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* sort_versions_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* max_version_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* min_version_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);

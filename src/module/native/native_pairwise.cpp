@@ -1,4 +1,5 @@
-// compare, is_valid and key: one or two versions under one ecosystem's own order.
+// compare, is_valid, is_prerelease and key: one or two versions under one
+// ecosystem's own order.
 #include "binder.hpp"
 #include "native/native_module.hpp"
 
@@ -10,6 +11,7 @@ constexpr Param ONE_VERSION_PARAMS[] = {Param::Version, Param::Ecosystem};
 const ParamSpec COMPARE_SPEC = {"compare", nullptr, COMPARE_PARAMS, 3, 3};
 const ParamSpec IS_VALID_SPEC = {"is_valid", nullptr, ONE_VERSION_PARAMS, 2, 2};
 const ParamSpec KEY_SPEC = {"key", nullptr, ONE_VERSION_PARAMS, 2, 2};
+const ParamSpec IS_PRERELEASE_SPEC = {"is_prerelease", nullptr, ONE_VERSION_PARAMS, 2, 2};
 
 PyObject* ordering_to_int(Ordering o) { return PyLong_FromLong(static_cast<long>(o)); }
 
@@ -48,6 +50,20 @@ PyObject* is_valid_entry(PyObject* module, PyObject* const* args, Py_ssize_t nar
         NativeEcosystem ecosystem;
         if (!one_version_call(IS_VALID_SPEC, module, args, nargs, kwnames, text, holder, ecosystem)) return nullptr;
         return PyBool_FromLong(native_scheme_for(ecosystem).is_valid(text));
+    });
+}
+
+PyObject* is_prerelease_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        std::string_view text;
+        PyRef holder;
+        NativeEcosystem ecosystem;
+        if (!one_version_call(IS_PRERELEASE_SPEC, module, args, nargs, kwnames, text, holder, ecosystem)) {
+            return nullptr;
+        }
+        const NativeScheme& scheme = native_scheme_for(ecosystem);
+        if (!scheme.is_valid(text)) return raise_invalid_version(state_of(module), ecosystem, text);
+        return PyBool_FromLong(scheme.is_prerelease(text));
     });
 }
 

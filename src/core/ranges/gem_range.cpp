@@ -1,0 +1,10 @@
+// Placeholder until gem ranges are read: every text is "not supported yet".
+#include "ranges/range_syntax.hpp"
+
+namespace tambry::ranges {
+
+RangeResult<VersionSet> parse_gem_range(const RangeScheme& scheme, std::string_view, PrereleasePolicy) {
+    return Failure{not_supported_yet(scheme)};
+}
+
+}  // namespace tambry::ranges

@@ -1,0 +1,116 @@
+// VersionRange's class methods: a range from the ecosystem's own syntax, from a
+// vers URI, from an OSV range object, and from a whole OSV affected entry.
+#include "binder.hpp"
+#include "errors.hpp"
+#include "ranges/native_range.hpp"
+#include "ranges/osv_arguments.hpp"
+#include "ranges/ranges_module.hpp"
+#include "ranges/vers.hpp"
+
+namespace tambry::ranges {
+namespace {
+
+constexpr Param FROM_NATIVE_PARAMS[] = {Param::Text, Param::Ecosystem, Param::Prereleases};
+constexpr Param FROM_VERS_PARAMS[] = {Param::Uri};
+constexpr Param FROM_OSV_PARAMS[] = {Param::RangeObject, Param::Ecosystem};
+constexpr Param FROM_AFFECTED_PARAMS[] = {Param::Affected};
+const ParamSpec FROM_NATIVE_SPEC = {"from_native", "VersionRange", FROM_NATIVE_PARAMS, 3, 2};
+const ParamSpec FROM_VERS_SPEC = {"from_vers", "VersionRange", FROM_VERS_PARAMS, 1, 1};
+const ParamSpec FROM_OSV_SPEC = {"from_osv", "VersionRange", FROM_OSV_PARAMS, 2, 2};
+const ParamSpec FROM_AFFECTED_SPEC = {"from_affected", "VersionRange", FROM_AFFECTED_PARAMS, 1, 1};
+
+// The range a core result holds, or the exception its error stands for.
+PyObject* finish(const RangesState& state, RangeResult<VersionSet> result) {
+    if (!result.ok()) return raise_range_error(state, result.error());
+    return new_range(state, std::move(result.value()));
+}
+
+bool convert_prereleases(PyObject* obj, PrereleasePolicy& out) {
+    if (!obj || obj == Py_None) {
+        out = PrereleasePolicy::Default;
+    } else if (obj == Py_True) {
+        out = PrereleasePolicy::Include;
+    } else if (obj == Py_False) {
+        out = PrereleasePolicy::Exclude;
+    } else {
+        PyErr_Format(PyExc_TypeError, "argument 'prereleases': expected True, False or None, not '%s'",
+                     Py_TYPE(obj)->tp_name);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        // prereleases is keyword-only.
+        const Py_ssize_t positional = PyVectorcall_NARGS(nargs);
+        if (positional > 2) {
+            PyErr_Format(PyExc_TypeError, "VersionRange.from_native() takes 2 positional arguments but %zd were given",
+                         positional);
+            return nullptr;
+        }
+        PyObject* slots[3];
+        std::string_view text;
+        NativeEcosystem ecosystem;
+        PrereleasePolicy policy;
+        if (!bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots) ||
+            !convert_text("text", slots[0], text) || !native::convert_native_ecosystem(slots[1], ecosystem) ||
+            !convert_prereleases(slots[2], policy)) {
+            return nullptr;
+        }
+        const RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
+        return finish(state, parse_native_range(RangeScheme::of(ecosystem), text, policy));
+    });
+}
+
+PyObject* from_vers_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[1];
+        std::string_view uri;
+        if (!bind_fastcall(FROM_VERS_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots) ||
+            !convert_text("uri", slots[0], uri)) {
+            return nullptr;
+        }
+        return finish(state_of_type(reinterpret_cast<PyTypeObject*>(type)), parse_vers(uri));
+    });
+}
+
+PyObject* from_osv_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[2];
+        NativeEcosystem ecosystem;
+        if (!bind_fastcall(FROM_OSV_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots) ||
+            !native::convert_native_ecosystem(slots[1], ecosystem)) {
+            return nullptr;
+        }
+        if (!PyDict_Check(slots[0])) {
+            raise_not_an_instance(slots[0], "dict");
+            prefix_conversion_error("range_object");
+            return nullptr;
+        }
+        OsvDocument doc;
+        if (!read_osv_range(doc, slots[0], "invalid OSV range", "")) return nullptr;
+        const RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
+        return finish(state, osv_range_set(RangeScheme::of(ecosystem), doc.ranges.front()));
+    });
+}
+
+PyObject* from_affected_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[1];
+        if (!bind_fastcall(FROM_AFFECTED_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots)) return nullptr;
+        OsvDocument doc;
+        PyObject* ecosystem_name = nullptr;
+        NativeEcosystem ecosystem;
+        if (!read_osv_affected(doc, slots[0], ecosystem_name) ||
+            !native::convert_native_ecosystem(ecosystem_name, ecosystem)) {
+            return nullptr;
+        }
+        const RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
+        return finish(state, osv_affected_set(RangeScheme::of(ecosystem), doc.ranges, doc.versions));
+    });
+}
+
+}  // namespace tambry::ranges

@@ -1,0 +1,89 @@
+"""Debian relation ranges, the reference for the per-ecosystem range syntaxes: rows
+labelled by dpkg itself (tests/vectors/ranges/deb-ranges.tsv, made by
+tools/vectors/deb_range_vectors.py), the spellings dpkg reads, and errors."""
+
+import pathlib
+
+import pytest
+
+from helpers import raises_exactly
+from tambry import native
+from tambry.native import InvalidVersion
+from tambry.ranges import VersionRange
+
+VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "deb-ranges.tsv"
+
+pytestmark = pytest.mark.skipif(not native.is_valid("1.0-1", "deb"), reason="the deb scheme is not built in")
+
+
+def rows():
+    lines = VECTORS.read_text(encoding="utf-8").split("\n")
+    return [line.split("\t") for line in lines[1:] if line]
+
+
+def test_membership_agrees_with_dpkg():
+    wrong = []
+    ranges = {}
+    for text, version, expected in rows():
+        r = ranges.setdefault(text, VersionRange.from_native(text, "deb"))
+        if r.contains(version) != (expected == "1"):
+            wrong.append((text, version, expected, str(r)))
+    assert len(ranges) > 250
+    assert not wrong[:20], f"{len(wrong)} rows disagree"
+
+
+def test_every_range_reads_back_from_its_vers():
+    for text in {row[0] for row in rows()}:
+        r = VersionRange.from_native(text, "Debian:12")
+        assert VersionRange.from_vers(str(r)) == r, text
+
+
+@pytest.mark.parametrize(
+    "text, vers",
+    [
+        (">= 1.0", "vers:deb/>=1.0"),
+        ("(>=1.0)", "vers:deb/>=1.0"),
+        ("( >= 1.0 )", "vers:deb/>=1.0"),
+        ("<< 2.0", "vers:deb/<2.0"),
+        (">> 2.0", "vers:deb/>2.0"),
+        # dpkg's obsolete "<" and ">" are "<=" and ">=", and a bare version is "=".
+        ("< 2.0", "vers:deb/<=2.0"),
+        ("> 2.0", "vers:deb/>=2.0"),
+        ("2.0", "vers:deb/2.0"),
+        ("= 1:2.0-1", "vers:deb/1:2.0-1"),
+        (">= 1.0, << 2.0", "vers:deb/>=1.0|<2.0"),
+        (">= 2.0 | = 1.0", "vers:deb/1.0|>=2.0"),
+        ("<< 1.0 | >> 1.0", "vers:deb/!=1.0"),
+        ("<< 1.0, >> 2.0", "vers:deb/none"),
+        (">= 1.0~rc1, << 1.0", "vers:deb/>=1.0~rc1|<1.0"),
+    ],
+)
+def test_spellings(text, vers):
+    r = VersionRange.from_native(text, "deb")
+    assert str(r) == vers
+    assert r == VersionRange.from_native(text, "Ubuntu:22.04:LTS", prereleases=True)
+
+
+@pytest.mark.parametrize(
+    "text, message",
+    [
+        ("", "expected a version at position 0"),
+        (">=", "expected a version at position 2"),
+        ("(>= 1.0", "expected ')' at position 7"),
+        ("(>= 1.0 2.0)", "expected ')' at position 8"),
+        (">= 1.0 2.0", "expected ',' or '|' at position 7"),
+        (">= 1.0,", "expected a version at position 7"),
+        (">= 1.0 |", "expected a version at position 8"),
+        ("<> 1.0", "bad relation '<>' at position 0"),
+        ("(>< 1.0)", "bad relation '><' at position 1"),
+        ("(>= 1.0) é", "expected ',' or '|' at position 9"),
+    ],
+)
+def test_malformed(text, message):
+    with raises_exactly(ValueError, f"invalid deb range '{text}': {message}"):
+        VersionRange.from_native(text, "deb")
+
+
+def test_a_version_dpkg_rejects_is_invalid_version():
+    with raises_exactly(InvalidVersion, "invalid deb range '>= 1.0, << 1:': invalid deb version '1:' at position 11"):
+        VersionRange.from_native(">= 1.0, << 1:", "deb")
