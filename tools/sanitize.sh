@@ -24,6 +24,9 @@ python=$(python -c 'import sys; print(sys.executable)')
 cmake -S . -B "$build_dir" -G Ninja -DTAMBRY_SANITIZE=ON -DTAMBRY_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPython_EXECUTABLE="$python" > /dev/null
 cmake --build "$build_dir"
+# The extensions form the package tambry (its __init__ and submodules): install
+# them into a folder of the build's own, which goes first on the import path.
+cmake --install "$build_dir" --prefix "$build_dir/site" > /dev/null
 
 if [ $# -eq 0 ]; then
     set -- python -m pytest
@@ -42,5 +45,9 @@ if [ "${TAMBRY_LEAKS:-0}" = 1 ]; then
     export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 fi
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export PYTHONPATH="$build_dir${PYTHONPATH:+:$PYTHONPATH}"
+export PYTHONPATH="$build_dir/site${PYTHONPATH:+:$PYTHONPATH}"
+# A run that imported an installed, uninstrumented tambry would prove nothing.
+"$python" -c "import sys, tambry, tambry.native, tambry.ranges
+sys.exit(any(not m.__file__.startswith('$PWD/$build_dir/site/') for m in (tambry, tambry.native, tambry.ranges)))" ||
+    { echo "tools/sanitize.sh: tambry is not imported from $build_dir/site" >&2; exit 1; }
 exec "$@"
