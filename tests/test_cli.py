@@ -154,6 +154,32 @@ CASES = [
      "tambry: 'a!1.0': invalid PEP 440 epoch: 'a'\n"),
     ("info-bad-ecosystem", ["info", "1.0", "-e", ""], b"", 2, "", unsupported("")),
     ("info-blank-debian", ["info", " ", "-e", "debian"], b"", 2, "", "tambry: ' ': empty Debian version\n"),
+    # satisfies, filter and key: each ecosystem's own tool
+    ("satisfies-all", ["satisfies", ">= 1.0, << 2.0", "1.0", "1.9~rc1", "-e", "deb"], b"", 0,
+     lines("1.0", "1.9~rc1"), ""),
+    ("satisfies-some", ["satisfies", ">= 1.0, << 2.0", "0.9", "1.5", "2.0", "-e", "Debian:12"], b"", 1,
+     lines("1.5"), ""),
+    ("satisfies-none", ["satisfies", "= 1.0", "1.1", "-e", "deb"], b"", 1, "", ""),
+    ("satisfies-vers", ["satisfies", "vers:deb/>=1.0|<2.0", "1.5", "2.0"], b"", 1, lines("1.5"), ""),
+    ("satisfies-bad-range", ["satisfies", ">= 1.0 <<", "1.5", "-e", "deb"], b"", 2, "",
+     "tambry: invalid deb range '>= 1.0 <<': expected ',' or '|' at position 7\n"),
+    ("satisfies-needs-ecosystem", ["satisfies", ">= 1.0", "1.5"], b"", 2, "",
+     "tambry: the ecosystem is needed (-e ECO) for a range that is not a vers: URI\n"),
+    ("satisfies-bad-version", ["satisfies", ">= 1.0", "1.0", "a b", "-e", "deb"], b"", 2, "",
+     "tambry: invalid deb version: 'a b'\n"),
+    ("filter-lines", ["filter", "<< 2", "-e", "deb"], b"1.0\r\n\n3.0\r1:0.1\n1.9\n", 0,
+     lines("1.0", "1.9"), ""),
+    ("filter-bad-line", ["filter", "<< 2", "-e", "deb"], b"1.0\n\n1 0\n", 2, "",
+     "tambry: (standard input):3: '1 0': invalid deb version: '1 0'\n"),
+    ("filter-bad-ecosystem", ["filter", "<< 2", "-e", "debian"], b"", 2, "",
+     "tambry: unsupported ecosystem 'debian'; expected one of: npm, pypi, maven, gem, cargo, golang, nuget, "
+     "composer, hex, swift, deb, rpm, apk, semver, PyPI, Maven, RubyGems, crates.io, Go, NuGet, Packagist, "
+     "Hex, SwiftURL, Bitnami, Debian, Ubuntu, Alpine, Alpaquita, Chainguard, MinimOS, Wolfi, AlmaLinux, "
+     "Mageia, openEuler, openSUSE, Red Hat, Rocky Linux, SUSE\n"),
+    ("key-lines", ["key", "-e", "npm"], b"1.0.0\n\n1.0.0-rc.1\n", 0,
+     lines("1.0.0\t0101010000ff", "1.0.0-rc.1\t01010100007263000101"), ""),
+    ("key-bad-line", ["key", "-e", "npm"], b"1.0.0\nfoo\n", 2, "",
+     "tambry: (standard input):2: 'foo': invalid npm version: 'foo'\n"),
 ]
 
 
@@ -215,6 +241,9 @@ HELP_FIRST_LINES = {
     "detect": "usage: tambry detect [-h] VERSION [VERSION ...]",
     "info": "usage: tambry info [-h] [-e ECO] VERSION",
     "check": "usage: tambry check [-h] [-e ECO] [FILE ...]",
+    "satisfies": "usage: tambry satisfies [-h] [-e ECO] RANGE VERSION [VERSION ...]",
+    "filter": "usage: tambry filter [-h] [-e ECO] RANGE [FILE ...]",
+    "key": "usage: tambry key [-h] -e ECO [FILE ...]",
 }
 
 
@@ -224,7 +253,7 @@ def test_help_of_each_command(command):
     assert (status, err) == (0, "")
     assert out.split("\n")[0] == HELP_FIRST_LINES[command]
     default = "auto" if command == "info" else "generic"
-    if "-e ECO" in HELP_FIRST_LINES[command]:
+    if "[-e ECO]" in HELP_FIRST_LINES[command] and command not in ("satisfies", "filter"):
         assert f"(default: {default})" in " ".join(out.split())
 
 
@@ -233,7 +262,7 @@ def test_help_of_the_command():
     assert (status, err) == (0, "")
     assert out.startswith("usage: tambry [-h] [--version] COMMAND ...\n")
     for command in HELP_FIRST_LINES:
-        assert f"\n    {command} " in out
+        assert f"\n    {command} " in out or f"\n    {command}\n" in out
     assert run(["-h"])[1] == out
 
 

@@ -7,13 +7,21 @@
     tambry check [-e ECO] [FILE...]      every line the ecosystem rejects
     tambry detect VERSION...             the ecosystem guessed for each version
     tambry info VERSION [-e ECO]         the parts of one version, as JSON
+    tambry satisfies RANGE VERSION... -e ECO   the versions in the range
+    tambry filter RANGE [FILE...] -e ECO       the lines whose version is in the range
+    tambry key -e ECO [FILE...]          version TAB hex key, per line
     tambry --version                     the installed release
+
+compare, sort, max, min, check, detect and info follow tambry's own
+ecosystem rules; satisfies, filter and key follow each ecosystem's own tool
+(tambry.native and tambry.ranges), named by purl type or OSV name.
 
 Files hold one version per line, ended by "\\n", "\\r\\n" or "\\r"; a line of
 nothing but white space is skipped; with no FILE, or with "-", standard input
 is read. Input and output are UTF-8.
 
-Exit status: 0 on success; 1 when `check` found a rejected line; 2 for a bad
+Exit status: 0 on success; 1 when `check` found a rejected line, or when a
+version given to `satisfies` is not in the range; 2 for a bad
 command line or input, with "tambry: <message>" on standard error, where a
 message about one line names it as FILE:LINE and quotes it; 70 for a fault of
 tambry itself; 71 when memory ran out; 74 when standard output cannot be
@@ -35,6 +43,8 @@ from collections.abc import Callable, Iterable, Sequence
 from typing import IO, Any, NamedTuple, NoReturn, TypeVar, cast
 
 import tambry
+import tambry.native
+import tambry.ranges
 
 __all__ = ["main"]
 
@@ -42,7 +52,8 @@ PROG = "tambry"
 
 # Exit statuses.
 EXIT_OK = 0
-EXIT_REJECTED = 1  # `check` found a line the ecosystem rejects, as grep reports "found"
+EXIT_REJECTED = 1  # `check` found a line the ecosystem rejects, as grep reports "found";
+# also a version that `satisfies` finds outside the range
 EXIT_FAILURE = 2
 EXIT_INTERNAL_ERROR = 70  # EX_SOFTWARE of sysexits.h
 EXIT_OUT_OF_MEMORY = 71  # EX_OSERR: the system could not give what was needed
@@ -384,6 +395,51 @@ def _cmd_info(args: argparse.Namespace) -> int:
     return EXIT_OK
 
 
+def _native_range(args: argparse.Namespace) -> tambry.ranges.VersionRange:
+    """The range argument: the ecosystem's own syntax, or a vers: URI, which names its own."""
+    text = _check_text(args.range, "range")
+    if text.startswith("vers:"):
+        return _module_call(tambry.ranges.VersionRange.from_vers, text)
+    if args.ecosystem is None:
+        raise Failure("the ecosystem is needed (-e ECO) for a range that is not a vers: URI")
+    eco = _check_text(args.ecosystem, "ecosystem")
+    return _module_call(tambry.ranges.VersionRange.from_native, text, eco)
+
+
+def _native_lines(paths: Sequence[str], ecosystem: str) -> Iterable[tuple[str, str]]:
+    """(FILE:LINE, version) of every line that is not blank, each checked by the
+    ecosystem's own tool; the first one it rejects fails the command."""
+    _module_call(tambry.native.is_valid, "", ecosystem)  # an unknown name fails before any line
+    for place, line in placed([read_source(path) for path in paths or ["-"]]):
+        if isinstance(line, bytes):
+            raise Failure(f"{place}: {line!r}: not valid UTF-8")
+        try:
+            tambry.native.key(line, ecosystem)
+        except tambry.native.InvalidVersion as exc:
+            raise Failure(f"{place}: {line!r}: {exc}") from None
+        yield place, line
+
+
+def _cmd_satisfies(args: argparse.Namespace) -> int:
+    allowed = _native_range(args)
+    versions = [_check_text(text, "version") for text in args.versions]
+    inside = [v for v in versions if _module_call(allowed.contains, v)]
+    emit(inside)
+    return EXIT_OK if len(inside) == len(versions) else EXIT_REJECTED
+
+
+def _cmd_filter(args: argparse.Namespace) -> int:
+    allowed = _native_range(args)
+    emit([line for _, line in _native_lines(args.files, allowed.ecosystem) if allowed.contains(line)])
+    return EXIT_OK
+
+
+def _cmd_key(args: argparse.Namespace) -> int:
+    eco = _check_text(args.ecosystem, "ecosystem")
+    emit([f"{line}\t{tambry.native.key(line, eco).hex()}" for _, line in _native_lines(args.files, eco)])
+    return EXIT_OK
+
+
 # ---------------------------------------------------------------------------
 # The command line
 
@@ -518,6 +574,51 @@ def build_parser() -> argparse.ArgumentParser:
     sub.add_argument("version", metavar="VERSION", help="a version string")
     ecosystem_option(sub, "auto")
     sub.set_defaults(handler=_cmd_info)
+
+    def native_ecosystem_option(sub: argparse.ArgumentParser, required: bool) -> None:
+        sub.add_argument(
+            "-e",
+            "--ecosystem",
+            metavar="ECO",
+            required=required,
+            help="the ecosystem whose own tool's rules apply: "
+            + ", ".join(tambry.native.ECOSYSTEMS)
+            + ", or an OSV ecosystem name such as PyPI, RubyGems, crates.io or Debian:12"
+            + ("" if required else " (a vers: URI names its own)"),
+        )
+
+    sub = commands.add_parser(
+        "satisfies",
+        help="print the versions that are in a range",
+        description="Print each VERSION that is in RANGE, written in the ecosystem's own "
+        "range syntax (or as a vers: URI), and exit with status 0 if every one is, 1 if not.",
+    )
+    sub.add_argument("range", metavar="RANGE", help="a range, e.g. '^1.2' for npm or '>=1.0,<2' for PyPI")
+    sub.add_argument("versions", nargs="+", metavar="VERSION", help="a version string")
+    native_ecosystem_option(sub, required=False)
+    sub.set_defaults(handler=_cmd_satisfies)
+
+    sub = commands.add_parser(
+        "filter",
+        help="print the lines whose version is in a range",
+        description="Print the versions read (one per line, blank lines skipped) that are "
+        "in RANGE, in their input order. A line the ecosystem rejects is an error.",
+    )
+    sub.add_argument("range", metavar="RANGE", help="a range in the ecosystem's own syntax, or a vers: URI")
+    native_ecosystem_option(sub, required=False)
+    files_argument(sub)
+    sub.set_defaults(handler=_cmd_filter)
+
+    sub = commands.add_parser(
+        "key",
+        help="print each version with its order-preserving key",
+        description="Print VERSION, a tab and the version's key in lowercase hex, for every "
+        "version read: sorting the keys as text sorts the versions as the ecosystem's own "
+        "tool does. A line the ecosystem rejects is an error.",
+    )
+    native_ecosystem_option(sub, required=True)
+    files_argument(sub)
+    sub.set_defaults(handler=_cmd_key)
 
     return parser
 
