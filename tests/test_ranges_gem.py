@@ -77,6 +77,12 @@ def test_the_pessimistic_bound_is_below_every_version_of_the_bump():
     assert all(native.key(v, "gem") > high for v in PESSIMISTIC_OUTSIDE)
 
 
+def test_intervals():
+    r = VersionRange.from_native("~> 1.2, != 1.5", "gem")
+    floor = native.key("2", "gem")[:-1].hex() + "01"
+    assert r.intervals() == [("1.2", True, "1.5", False), ("1.5", False, f"*{floor}", False)]
+
+
 @pytest.mark.parametrize(
     "text, vers",
     [

@@ -142,6 +142,20 @@ def test_prerelease_policies(text, version, default, excluded):
     assert VersionRange.from_native(text, "nuget", prereleases=False).contains(version) is excluded
 
 
+@pytest.mark.parametrize(
+    "text, intervals",
+    [
+        ("[1.0.0-beta, 2.0)", [("1.0.0-beta", True, "2.0", False)]),
+        ("(, 2.0]", [(None, False, "2.0", True)]),
+        ("1.0.0-*", [("1.0.0-0", True, None, False)]),
+        ("[1.0]", [("1.0", True, "1.0", True)]),
+        ("(1.0,1.0)", []),
+    ],
+)
+def test_intervals(text, intervals):
+    assert VersionRange.from_native(text, "nuget").intervals() == intervals
+
+
 def test_a_part_beyond_32_bits_is_read_by_value():
     # NuGet rejects it; tambry's NuGet versions read every part by value.
     r = VersionRange.from_native("[1.2147483648, 2.0)", "nuget")
