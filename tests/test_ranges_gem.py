@@ -109,6 +109,7 @@ def test_spellings(text, vers):
     r = VersionRange.from_native(text, "gem")
     assert str(r) == vers
     assert VersionRange.from_vers(vers) == r
+    assert VersionRange.from_native(text, "RubyGems") == r
 
 
 @pytest.mark.parametrize(

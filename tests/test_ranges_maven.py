@@ -122,6 +122,7 @@ def test_spellings(text, vers):
     r = VersionRange.from_native(text, "maven")
     assert str(r) == vers
     assert VersionRange.from_vers(vers) == r
+    assert VersionRange.from_native(text, "Maven") == r
 
 
 @pytest.mark.parametrize(

@@ -100,6 +100,7 @@ def test_spellings(text, vers):
     r = VersionRange.from_native(text, "nuget")
     assert str(r) == vers
     assert VersionRange.from_vers(vers) == r
+    assert VersionRange.from_native(text, "NuGet") == r
 
 
 @pytest.mark.parametrize(

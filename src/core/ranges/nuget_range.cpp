@@ -15,7 +15,8 @@
 // unbounded, so "(,1.0]" has no lower bound and "[ , ]" none at all. NuGet
 // rejects "[,]", a single version not in "[]", more than one ',', a lower bound
 // above the upper one, equal bounds of which one is exclusive, and a floating
-// upper bound.
+// upper bound. One departure, that of tambry's NuGet versions: a version part
+// above 2147483647, which NuGet rejects, is read by its value.
 //
 // Satisfies only compares with the bounds, so a float stands for the version it
 // starts at, as FloatRange.TryParse builds it: "1.*" and "1.0.*" are >= 1.0.0,
