@@ -15,13 +15,12 @@
 // of its restriction; an upper bound runs to the bracket and may hold commas. An
 // empty bound is unbounded, and so "[,]" holds every version.
 //
-// Maven rejects what its checks reject, and so does this parser: a closing bracket
-// missing, a single version not in "[]", an upper bound below the lower one (or
-// equal to it unless both are inclusive), a restriction that starts below the
-// upper bound of the one before it (or has no lower bound while that one has an
-// upper bound), and anything after the restrictions but a ','. Those checks use
-// Maven's own comparison, cycles and all (native/maven.cpp), so the same texts
-// are accepted.
+// Rejected, as by Maven's checks: a missing closing bracket, a single version not
+// in "[]", an upper bound below the lower one (or equal to it unless both are
+// inclusive), a restriction that starts below the upper bound of the one just
+// before it (or has no lower bound while that one has an upper bound), and
+// anything after the restrictions but a ','. These checks compare as Maven does,
+// cycles and all (native/maven.cpp), so exactly Maven's texts are accepted.
 //
 // A recommended version restricts nothing: containsVersion holds every version
 // for "1.0" (Maven's Restriction.EVERYTHING), and none for the empty text, which
