@@ -400,6 +400,11 @@ void append_gem_key(const GemVersion& version, KeyBuffer& out) {
     append_key(segments, out);
 }
 
+void append_gem_release_floor(const GemVersion& release, KeyBuffer& out) {
+    append_gem_key(release, out);
+    out[out.size() - 1] = WORD;  // in place of END
+}
+
 const NativeScheme& gem_scheme() { return GEM_SCHEME; }
 
 }  // namespace tambry::native

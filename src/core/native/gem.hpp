@@ -48,4 +48,11 @@ void gem_bump(const GemVersion& version, GemVersion& out);
 // The key body.
 void append_gem_key(const GemVersion& version, KeyBuffer& out);
 
+// A key body no version has: above every version whose release (Gem::Version#release)
+// is below `release`, a release itself, and below every other version. It bounds
+// "v.release < release", which no version spells ("2.a.a" < "2.a", and so on without
+// end), and is the key of `release` with a word where that key ends: a version with
+// those release numbers keys as them, then its words or its end.
+void append_gem_release_floor(const GemVersion& release, KeyBuffer& out);
+
 }  // namespace tambry::native
