@@ -16,8 +16,11 @@
 namespace tambry::ranges {
 namespace {
 
-// A version ends where dpkg ends it, and also where a list goes on.
-constexpr std::string_view VERSION_STOPS = "()|,";
+// In parentheses a version ends where dpkg ends it, at white space or a
+// parenthesis ("(>= 1.0|2)" is dpkg's version "1.0|2", which it takes with a
+// warning); a version standing alone also ends where a list goes on.
+constexpr std::string_view PARENTHESISED_STOPS = "()";
+constexpr std::string_view BARE_STOPS = "()|,";
 
 RangeResult<Comparator> read_operator(RangeCursor& cursor) {
     const char first = cursor.peek();
@@ -57,7 +60,7 @@ RangeResult<Relation> read_relation(RangeCursor& cursor) {
     if (!op.ok()) return Failure{std::move(op.error())};
     cursor.skip_spaces();
     const std::size_t at = cursor.offset();
-    const std::string_view version = cursor.take_word(VERSION_STOPS);
+    const std::string_view version = cursor.take_word(parenthesised ? PARENTHESISED_STOPS : BARE_STOPS);
     if (version.empty()) return Failure{cursor.error("expected a version")};
     if (parenthesised) {
         cursor.skip_spaces();
