@@ -85,6 +85,15 @@ void add_answers(ComparatorList& list, unsigned answers, std::string_view key, s
     }
 }
 
+// Adds the intervals of a set as pieces of a union.
+void add_pieces(std::vector<Piece>& pieces, const IntervalSet& set) {
+    for (const Interval& interval : set.intervals()) {
+        Piece& piece = pieces.emplace_back();
+        if (interval.lower) piece.lower = *interval.lower;
+        if (interval.upper) piece.upper = *interval.upper;
+    }
+}
+
 struct Constraint {
     bool conflict;
     unsigned answers;
@@ -117,10 +126,12 @@ RangeResult<Constraint> read_constraint(RangeCursor& cursor) {
 
 RangeResult<VersionSet> parse_apk_range(const RangeScheme& scheme, std::string_view text, PrereleasePolicy policy) {
     RangeCursor cursor(scheme, text);
-    // Constraints that are one interval narrow one list; conflicts, but for "!=",
-    // are sets of their own, intersected at the end.
+    // Constraints that are one interval narrow one list. Conflicts, but for "!=",
+    // leave out an interval each: their union, made once at the end, which keeps a
+    // long list of them from costing a pass over the set per conflict.
     ComparatorList every;
-    std::optional<IntervalSet> conflicts;
+    std::vector<Piece> conflicts;
+    bool conflicts_everything = false;
     cursor.skip_spaces();
     do {
         auto read = read_constraint(cursor);
@@ -128,7 +139,7 @@ RangeResult<VersionSet> parse_apk_range(const RangeScheme& scheme, std::string_v
         const Constraint& constraint = read.value();
         // Every answer holds any version, and apk checks no version then, as for a checksum.
         if ((constraint.answers & EVERY_ANSWER) == EVERY_ANSWER) {
-            if (constraint.conflict) conflicts = IntervalSet();
+            conflicts_everything = conflicts_everything || constraint.conflict;
             cursor.skip_spaces();
             continue;
         }
@@ -145,13 +156,12 @@ RangeResult<VersionSet> parse_apk_range(const RangeScheme& scheme, std::string_v
         } else {
             ComparatorList one;
             add_answers(one, constraint.answers, key_view(key), constraint.version, family);
-            IntervalSet set = one.finish().complement();
-            conflicts = conflicts ? conflicts->intersect(set) : std::move(set);
+            add_pieces(conflicts, one.finish());
         }
         cursor.skip_spaces();
     } while (!cursor.at_end());
-    IntervalSet range = every.finish();
-    if (conflicts) range = range.intersect(*conflicts);
+    IntervalSet range = conflicts_everything ? IntervalSet() : every.finish();
+    if (!conflicts.empty()) range = range.minus(IntervalSet::union_of(std::move(conflicts)));
     return apply_prerelease_policy(scheme, std::move(range), policy, std::nullopt);
 }
 
