@@ -71,15 +71,13 @@ Family family_of(const RangeScheme& scheme, std::string_view version, const nati
     return family;
 }
 
-// The versions rpm finds satisfying `op version`, where the version has a release.
-// The relation's own interval, and for "=", ">=" and ">" also the versions of the
-// same epoch and version without a release (none below the bound can reach it).
+// The versions rpm finds satisfying "=", ">=" or ">" a version with a release: the
+// relation's own interval and the version of the same epoch and version without a
+// release, K alone. ("<" and "<=" hold K already: it sorts below every release.)
 IntervalSet with_release(Comparator op, const Cut& below, const Cut& above, const Family& family) {
-    IntervalSet set = comparator_set(op, below, above);
-    if (op == Comparator::Less || op == Comparator::LessEqual) return set;
-    // The keys of "[epoch:]version" without a release: K alone.
-    return set.unite(IntervalSet::point(cut_below_key(family.start, family.text),
-                                        cut_above_key(family.start, family.text)));
+    const IntervalSet without_release =
+        IntervalSet::point(cut_below_key(family.start, family.text), cut_above_key(family.start, family.text));
+    return comparator_set(op, below, above).unite(without_release);
 }
 
 struct Relation {
@@ -134,12 +132,13 @@ RangeResult<VersionSet> parse_rpm_range(const RangeScheme& scheme, std::string_v
         const auto parts = native::parse_rpm_version(version);
         KeyBuffer key;
         if (!parts || !scheme.key(version, key)) return Failure{cursor.invalid_version(version, offset)};
+        const bool below_only = op == Comparator::Less || op == Comparator::LessEqual;
+        if (parts->has_release && !parts->release.empty() && below_only) {
+            every.add(op, key_view(key), version);
+            continue;
+        }
         const Family family = family_of(scheme, version, *parts);
         if (parts->has_release && !parts->release.empty()) {
-            if (op == Comparator::Less || op == Comparator::LessEqual) {
-                every.add(op, key_view(key), version);
-                continue;
-            }
             IntervalSet set = with_release(op, cut_below_key(key_view(key), version),
                                            cut_above_key(key_view(key), version), family);
             others = others ? others->intersect(set) : std::move(set);
