@@ -33,7 +33,7 @@
 namespace tambry::ranges {
 namespace {
 
-// A version ends where rpm ends a token, and a relation starts with an operator.
+// A version ends where rpm ends a token: at white space or a comma.
 constexpr std::string_view VERSION_STOPS = ",";
 
 bool is_operator_char(char c) { return c == '<' || c == '=' || c == '>'; }
@@ -132,13 +132,14 @@ RangeResult<VersionSet> parse_rpm_range(const RangeScheme& scheme, std::string_v
         const auto parts = native::parse_rpm_version(version);
         KeyBuffer key;
         if (!parts || !scheme.key(version, key)) return Failure{cursor.invalid_version(version, offset)};
-        const bool below_only = op == Comparator::Less || op == Comparator::LessEqual;
-        if (parts->has_release && !parts->release.empty() && below_only) {
+        // An empty release ("1.0-") counts as none, as rpm counts it.
+        const bool has_release = parts->has_release && !parts->release.empty();
+        if (has_release && (op == Comparator::Less || op == Comparator::LessEqual)) {
             every.add(op, key_view(key), version);
             continue;
         }
         const Family family = family_of(scheme, version, *parts);
-        if (parts->has_release && !parts->release.empty()) {
+        if (has_release) {
             IntervalSet set = with_release(op, cut_below_key(key_view(key), version),
                                            cut_above_key(key_view(key), version), family);
             others = others ? others->intersect(set) : std::move(set);
