@@ -290,16 +290,9 @@ public:
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
-        Tokenizer tokens(text);
-        if (tokens.token().kind == Kind::Invalid) return false;
-        put_u64(out, tokens.token().number);
-        for (;;) {
-            tokens.next();
-            const Token& token = tokens.token();
-            if (token.kind == Kind::Invalid) return false;
-            put_token(out, token);
-            if (token.kind == Kind::End) return true;
-        }
+        if (!append_apk_token_prefix_key(text, out)) return false;
+        out.push_back(END_CODE);
+        return true;
     }
 
     // apk's pre-release suffixes are _alpha, _beta, _pre and _rc.
@@ -334,6 +327,21 @@ std::optional<ApkVersion> parse_apk_version(std::string_view text) {
             version.version = text.substr(0, std::min(version.version.size(), start - 2));
         }
         tokens.next();
+    }
+}
+
+bool append_apk_token_prefix_key(std::string_view text, KeyBuffer& out) {
+    Tokenizer tokens(text);
+    if (tokens.token().kind == Kind::Invalid) return false;
+    put_u64(out, tokens.token().number);
+    for (;;) {
+        tokens.next();
+        const Token& token = tokens.token();
+        if (token.kind == Kind::Invalid) return false;
+        // Each token's code says its kind, and no token's bytes are a proper prefix of
+        // another's: a key starts with these bytes exactly when its tokens start with these.
+        if (token.kind == Kind::End) return true;
+        put_token(out, token);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "native/native_scheme.hpp"
+
 namespace tambry::native {
 
 struct ApkVersion {
@@ -15,5 +17,11 @@ struct ApkVersion {
 
 // The parts of `text` (views into it), or nothing where apk's version check fails.
 std::optional<ApkVersion> parse_apk_version(std::string_view text);
+
+// Appends the start that the key body of every version whose tokens begin with
+// `text`'s tokens (equal in kind and value) has, and no other version's has:
+// `text`'s own key body without the end code that closes it. apk's fuzzy match
+// ("~1.2" holds 1.2.3, 1.2_rc1 and 1.2-r4) is this family. False for a rejected text.
+bool append_apk_token_prefix_key(std::string_view text, KeyBuffer& out);
 
 }  // namespace tambry::native

@@ -150,6 +150,14 @@ std::optional<RpmVersion> parse_rpm_version(std::string_view text) {
     return version;
 }
 
+bool append_rpm_key_without_release(std::string_view text, KeyBuffer& out) {
+    const auto version = parse_rpm_version(text);
+    if (!version) return false;
+    put_digits(out, version->epoch);
+    append_part(out, version->version);
+    return true;
+}
+
 const NativeScheme& rpm_scheme() { return RPM_SCHEME; }
 
 }  // namespace tambry::native

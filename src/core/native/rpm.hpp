@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "native/native_scheme.hpp"
+
 namespace tambry::native {
 
 struct RpmVersion {
@@ -16,5 +18,10 @@ struct RpmVersion {
 // The parts of `text` (views into it), or nothing for a text rpm rejects: the
 // empty one. rpm reads a C string, so only what stands before a NUL counts.
 std::optional<RpmVersion> parse_rpm_version(std::string_view text);
+
+// Appends the key body of `text`'s epoch and version alone, as if it had no
+// release: the key of "[epoch:]version" and the start of the key of every text
+// with that epoch and version, whatever its release. False for a rejected text.
+bool append_rpm_key_without_release(std::string_view text, KeyBuffer& out);
 
 }  // namespace tambry::native

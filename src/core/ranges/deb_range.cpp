@@ -16,8 +16,11 @@
 namespace tambry::ranges {
 namespace {
 
-// A version ends where dpkg ends it, and also where a list goes on.
-constexpr std::string_view VERSION_STOPS = "()|,";
+// In parentheses a version ends where dpkg ends it, at white space or a
+// parenthesis ("(>= 1.0|2)" is dpkg's version "1.0|2", which it takes with a
+// warning); a version standing alone also ends where a list goes on.
+constexpr std::string_view PARENTHESISED_STOPS = "()";
+constexpr std::string_view BARE_STOPS = "()|,";
 
 RangeResult<Comparator> read_operator(RangeCursor& cursor) {
     const char first = cursor.peek();
@@ -57,7 +60,7 @@ RangeResult<Relation> read_relation(RangeCursor& cursor) {
     if (!op.ok()) return Failure{std::move(op.error())};
     cursor.skip_spaces();
     const std::size_t at = cursor.offset();
-    const std::string_view version = cursor.take_word(VERSION_STOPS);
+    const std::string_view version = cursor.take_word(parenthesised ? PARENTHESISED_STOPS : BARE_STOPS);
     if (version.empty()) return Failure{cursor.error("expected a version")};
     if (parenthesised) {
         cursor.skip_spaces();
@@ -86,10 +89,12 @@ RangeResult<IntervalSet> read_alternatives(RangeCursor& cursor, const Relation& 
 
 RangeResult<VersionSet> parse_deb_range(const RangeScheme& scheme, std::string_view text, PrereleasePolicy policy) {
     RangeCursor cursor(scheme, text);
-    // Clauses of one relation, nearly all of them, narrow one list; clauses of
-    // alternatives are sets of their own, intersected at the end.
+    // Clauses of one relation, nearly all of them, narrow one list. A clause of
+    // alternatives leaves out what none of them holds: the union of those gaps,
+    // made once at the end, keeps a long list of clauses from costing a pass over
+    // the set per clause.
     ComparatorList every;
-    std::optional<IntervalSet> alternatives;
+    std::vector<Piece> gaps;
     do {
         auto relation = read_relation(cursor);
         if (!relation.ok()) return Failure{std::move(relation.error())};
@@ -100,11 +105,16 @@ RangeResult<VersionSet> parse_deb_range(const RangeScheme& scheme, std::string_v
         }
         auto clause = read_alternatives(cursor, first);
         if (!clause.ok()) return Failure{std::move(clause.error())};
-        alternatives = alternatives ? alternatives->intersect(clause.value()) : std::move(clause.value());
+        const IntervalSet missing = clause.value().complement();
+        for (const Interval& gap : missing.intervals()) {
+            Piece& piece = gaps.emplace_back();
+            if (gap.lower) piece.lower = *gap.lower;
+            if (gap.upper) piece.upper = *gap.upper;
+        }
     } while (cursor.consume(','));
     if (!cursor.at_end()) return Failure{cursor.error("expected ',' or '|'")};
     IntervalSet range = every.finish();
-    if (alternatives) range = range.intersect(*alternatives);
+    if (!gaps.empty()) range = range.minus(IntervalSet::union_of(std::move(gaps)));
     return apply_prerelease_policy(scheme, std::move(range), policy, std::nullopt);
 }
 
