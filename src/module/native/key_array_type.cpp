@@ -145,6 +145,12 @@ PyObject* null_count_getter(PyObject* self, void*) { return PyLong_FromSize_t(ba
 
 PyObject* nbytes_getter(PyObject* self, void*) { return PyLong_FromSize_t(batch_of(self).arena().size()); }
 
+// For tests that check that every export is released: this array and each live
+// export hold one share of the buffers.
+PyObject* shares_getter(PyObject* self, void*) {
+    return PyLong_FromLong(static_cast<long>(self_of(self)->batch.use_count()));
+}
+
 void dealloc_slot(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     self_of(self)->batch.~SharedKeyBatch();
@@ -170,6 +176,8 @@ PyGetSetDef GETSET[] = {
     {"ecosystem", ecosystem_getter, nullptr, "The ecosystem whose keys these are, as its purl type.", nullptr},
     {"null_count", null_count_getter, nullptr, "How many slots hold no key (invalid versions).", nullptr},
     {"nbytes", nbytes_getter, nullptr, "The size of all keys together, in bytes.", nullptr},
+    {"_shares", shares_getter, nullptr, "How many holders share the buffers: this array and each live export.",
+     nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
