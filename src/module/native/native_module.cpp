@@ -24,7 +24,8 @@ PyMethodDef FUNCTIONS[] = {
     {"key", as_py_cfunction(key_entry), METH_FASTCALL | METH_KEYWORDS,
      "key(version, ecosystem)\n--\n\n"
      "Bytes that order like the version: for two versions of one ecosystem, the bytewise\n"
-     "order of their keys is compare, and equal keys mean equal versions."},
+     "order of their keys is compare, and equal keys mean equal versions. The key's\n"
+     "lowercase hex form, key(...).hex(), orders the same way, for text columns."},
     {"keys", as_py_cfunction(keys_entry), METH_FASTCALL | METH_KEYWORDS,
      "keys(versions, ecosystem, invalid='raise')\n--\n\n"
      "The key of every version. An invalid version raises InvalidVersion, or with\n"
