@@ -3,6 +3,8 @@ and range-joining 100,000 SBOM-like rows by key exactly as the tools order them.
 Each part is skipped when its engine is not installed."""
 
 import gc
+import importlib.util
+import pathlib
 
 import pytest
 
@@ -159,3 +161,17 @@ def test_duckdb_scans_a_key_array_directly_and_lets_it_go():
     assert duckdb.sql("SELECT * FROM ka").fetchall() == [(k,) for k in ka.to_pylist()]
     gc.collect()
     assert ka._shares == 1
+
+
+def test_duckdb_example_runs(capsys):
+    pytest.importorskip("duckdb")
+    pytest.importorskip("pyarrow")
+    path = pathlib.Path(__file__).resolve().parent.parent / "examples" / "duckdb_keys.py"
+    spec = importlib.util.spec_from_file_location("duckdb_keys_example", path)
+    example = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(example)
+    example.main()
+    out = capsys.readouterr().out
+    assert "1.0.0 < 1.2.0-beta.1 < 1.2.0 < 1.9.3 < 1.10.0 < 2.0.0-rc.1" in out
+    assert "1.0 < 1.0.post1 < 1.1a1 < 1.1rc1 < 1.1 < 1.10 < 2!0.1" in out
+    assert "npm releases in [1.1.0-0, 1.10.0): ['1.2.0-beta.1', '1.2.0', '1.9.3']" in out
