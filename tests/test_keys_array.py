@@ -276,8 +276,10 @@ def available_memory():
 
 
 @pytest.mark.skipif(UNDER_ASAN, reason="gigabytes of keys under the address sanitizer")
+@pytest.mark.skipif(not os.environ.get("TAMBRY_LARGE_TESTS"), reason="set TAMBRY_LARGE_TESTS=1 to run")
 def test_keys_past_two_gibibytes_take_64_bit_offsets():
-    # It takes about 4.5 GiB at its peak; the margin leaves room for whatever else runs.
+    # Ten to forty seconds and about 4.5 GiB at the peak: run on request (CI sets
+    # TAMBRY_LARGE_TESTS), with room left for whatever else runs.
     if available_memory() < 12 * 2**30:
         pytest.skip("needs 12 GiB of free memory")
     # One long numeric pre-release identifier 2,048 times: just past the 2**31 - 1
