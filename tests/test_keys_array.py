@@ -238,9 +238,9 @@ def rss_bytes():
 
 
 def test_exports_dropped_or_consumed_leave_memory_flat():
-    # Each round's keys take about a megabyte: a round whose buffers outlived their
-    # last holder would show at once.
-    versions = [f"{i % 50}.{i % 997}.{i}-rc.{i % 7}" for i in range(100_000)]
+    # Each round's keys take about half a megabyte: a round whose buffers outlived
+    # their last holder would show at once.
+    versions = [f"{i % 50}.{i % 997}.{i}-rc.{i % 7}" for i in range(50_000)]
 
     def round_trip():
         ka = native.key_array(versions, "semver")
@@ -258,7 +258,7 @@ def test_exports_dropped_or_consumed_leave_memory_flat():
     tracemalloc.start()
     try:
         traced_before, rss_before = tracemalloc.get_traced_memory()[0], rss_bytes()
-        for _ in range(200):
+        for _ in range(100):
             round_trip()
         gc.collect()
         traced_after, rss_after = tracemalloc.get_traced_memory()[0], rss_bytes()
