@@ -51,19 +51,13 @@ void KeyBatch::reserve(std::size_t versions) {
     }
 }
 
-bool KeyBatch::add(std::string_view text) {
-    // The key is written where it stays.
-    const std::size_t before = arena_.size();
-    if (!maker_.append(text, arena_)) {
-        // Drops what the rejected text left: a cleared buffer keeps its storage,
-        // so growing it back to `before` keeps the keys already there.
-        arena_.clear();
-        arena_.append_uninitialized(before);
-        add_null();
-        return false;
-    }
-    close_slot(true);
-    return true;
+bool KeyBatch::reject(std::size_t arena_size) {
+    // Drops what the rejected text left: a cleared buffer keeps its storage, so
+    // growing it back to `arena_size` keeps the keys already there.
+    arena_.clear();
+    arena_.append_uninitialized(arena_size);
+    add_null();
+    return false;
 }
 
 void KeyBatch::add_null() {

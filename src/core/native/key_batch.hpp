@@ -50,8 +50,21 @@ public:
     void reserve(std::size_t versions);
 
     // Adds the key of `text` in the next slot; false when the ecosystem rejects it,
-    // and the slot then holds no key (is_null).
-    bool add(std::string_view text);
+    // and the slot then holds no key (is_null). Inline, as the loop of every
+    // collection call runs through it.
+    bool add(std::string_view text) {
+        // The key is written where it stays.
+        const std::size_t before = arena_.size();
+        if (!maker_.append(text, arena_)) return reject(before);
+        if (validity_.empty() && narrow_.size() < narrow_.capacity() && arena_.size() <= NARROW_LIMIT) {
+            // Every slot so far holds a key, in 32-bit reach, with room reserved.
+            narrow_.push_back(static_cast<std::int32_t>(arena_.size()));
+            ++size_;
+        } else {
+            close_slot(true);
+        }
+        return true;
+    }
     // Leaves the next slot without a key.
     void add_null();
 
@@ -88,6 +101,7 @@ private:
     std::size_t offset(std::size_t i) const {
         return wide_offsets() ? static_cast<std::size_t>(wide_[i]) : static_cast<std::size_t>(narrow_[i]);
     }
+    bool reject(std::size_t arena_size);
     void close_slot(bool valid);
     void widen_offsets();
 
