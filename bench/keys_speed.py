@@ -6,12 +6,13 @@ turns with the others and the best repeat kept, so that a busy spell of a shared
 machine hits all alike. Freeing the result is not timed.
 
     python bench/keys_speed.py                       # npm, pypi, cargo, golang, ...
-    python bench/keys_speed.py -e npm -e pypi -n 200000 --repeats 9 --pyarrow
+    python bench/keys_speed.py -e npm -e pypi -n 200000 --repeats 9 --pyarrow --shuffle
 """
 
 import argparse
 import gc
 import os
+import random
 import statistics
 import sys
 
@@ -60,10 +61,14 @@ def race(calls, repeats):
     return best
 
 
-def measure(ecosystem, count, repeats, with_pyarrow):
+def measure(ecosystem, count, repeats, with_pyarrow, shuffle):
     versions = accepted_versions(ecosystem, count)
     if not versions:
         return None
+    if shuffle:
+        # The str objects stay where they were made: read in this order they are
+        # scattered over the heap, as in a list gathered from many places.
+        random.Random(1).shuffle(versions)
     calls = {
         "keys": lambda: native.keys(versions, ecosystem),
         "key_array": lambda: native.key_array(versions, ecosystem),
@@ -87,13 +92,15 @@ def main():
     p.add_argument("-n", "--count", type=int, default=1_000_000)
     p.add_argument("--repeats", type=int, default=7)
     p.add_argument("--pyarrow", action="store_true", help="also time pyarrow.array(key_array(...))")
+    p.add_argument("--shuffle", action="store_true", help="key the versions in an order scattered over memory")
     args = p.parse_args()
     ecosystems = args.ecosystem or list(native.ECOSYSTEMS)
-    print(f"{args.count:,} versions per ecosystem, best of {args.repeats} in turns, process CPU time")
+    order = "shuffled" if args.shuffle else "in the order made"
+    print(f"{args.count:,} versions per ecosystem ({order}), best of {args.repeats} in turns, process CPU time")
     print(f"{'ecosystem':10} {'keys()':>9} {'key_array()':>12}" + (f" {'+pyarrow':>9}" if args.pyarrow else "")
           + "   median text / key bytes")
     for ecosystem in ecosystems:
-        result = measure(ecosystem, args.count, args.repeats, args.pyarrow)
+        result = measure(ecosystem, args.count, args.repeats, args.pyarrow, args.shuffle)
         if result is None:
             print(f"{ecosystem:10} (its scheme accepts none of the corpus's versions: a placeholder)")
             continue

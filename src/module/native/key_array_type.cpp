@@ -208,6 +208,7 @@ bool key_items(const NativeState& state, NativeEcosystem ecosystem, const Versio
                KeyBatch& batch) {
     batch.reserve(static_cast<std::size_t>(items.size()));
     for (Py_ssize_t i = 0; i < items.size(); ++i) {
+        items.prefetch_after(i);
         std::string_view text;
         PyRef holder;
         if (!item_text(state, items[i], text, holder)) return false;

@@ -37,7 +37,16 @@ public:
     Py_ssize_t size() const { return size_; }
     PyObject* operator[](Py_ssize_t i) const { return items_[i]; }
 
+    // Starts fetching the item some places after `i`. The items of a long list are
+    // often scattered over the heap (built from many sources, or shuffled), and
+    // reading each only when its turn comes would wait on memory every time.
+    void prefetch_after(Py_ssize_t i) const {
+        if (i + PREFETCH_DISTANCE < size_) __builtin_prefetch(items_[i + PREFETCH_DISTANCE]);
+    }
+
 private:
+    static constexpr Py_ssize_t PREFETCH_DISTANCE = 16;
+
     PyRef sequence_;
     PyObject** items_ = nullptr;
     Py_ssize_t size_ = 0;
