@@ -74,3 +74,11 @@ def test_generator_refuses_changed_keys_under_the_same_format(before, after, ref
     generator = load_generator()
     old = {} if before is None else {("npm", "1.0.0"): before}
     assert bool(generator.changed_without_new_format(old, [("npm", "1.0.0", after)])) == refused
+
+
+@pytest.mark.parametrize("ecosystem", sorted(BY_ECOSYSTEM))
+def test_keys_are_about_as_long_as_their_texts(ecosystem):
+    # Keys are stored next to the versions: the median key takes at most four bytes
+    # more than its text.
+    extra = sorted(len(key) // 2 - len(version.encode()) for version, key in BY_ECOSYSTEM[ecosystem])
+    assert extra[len(extra) // 2] <= 4
