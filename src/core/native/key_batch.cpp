@@ -36,27 +36,62 @@ Ordering compare_keys(std::span<const unsigned char> a, std::span<const unsigned
     return order_of(a.size(), b.size());
 }
 
-void KeyBatch::reserve(std::size_t versions) {
-    ends_.reserve(versions);
-    null_.reserve(versions);
-    arena_.reserve(versions * 12);
+KeyBatch::KeyBatch(NativeEcosystem ecosystem) : ecosystem_(ecosystem), maker_(ecosystem) {
+    narrow_.push_back(0);
 }
 
-bool KeyBatch::add(std::string_view text) {
-    scratch_.clear();
-    if (!native_key(ecosystem_, text, scratch_)) {
-        add_null();
-        return false;
+void KeyBatch::reserve(std::size_t versions) {
+    // A key is about as long as its text, plus its header and a byte or two; real
+    // versions are mostly under ten bytes long.
+    arena_.reserve(arena_.size() + versions * 12);
+    if (wide_offsets()) {
+        wide_.reserve(wide_.size() + versions);
+    } else {
+        narrow_.reserve(narrow_.size() + versions);
     }
-    arena_.insert(arena_.end(), scratch_.begin(), scratch_.end());
-    ends_.push_back(arena_.size());
-    null_.push_back(false);
-    return true;
+}
+
+bool KeyBatch::reject(std::size_t arena_size) {
+    // Drops what the rejected text left: a cleared buffer keeps its storage, so
+    // growing it back to `arena_size` keeps the keys already there.
+    arena_.clear();
+    arena_.append_uninitialized(arena_size);
+    add_null();
+    return false;
 }
 
 void KeyBatch::add_null() {
-    ends_.push_back(arena_.size());
-    null_.push_back(true);
+    if (validity_.empty()) {
+        // The first slot without a key: every slot before it holds one.
+        validity_.assign((size_ + 8) / 8, 0xFF);
+    }
+    ++null_count_;
+    close_slot(false);
+}
+
+void KeyBatch::close_slot(bool valid) {
+    if (!validity_.empty()) {
+        if (size_ / 8 >= validity_.size()) validity_.push_back(0);
+        const auto bit = static_cast<std::uint8_t>(1u << (size_ % 8));
+        if (valid) {
+            validity_[size_ / 8] |= bit;
+        } else {
+            validity_[size_ / 8] &= static_cast<std::uint8_t>(~bit);
+        }
+    }
+    if (!wide_offsets() && arena_.size() > NARROW_LIMIT) widen_offsets();
+    if (wide_offsets()) {
+        wide_.push_back(static_cast<std::int64_t>(arena_.size()));
+    } else {
+        narrow_.push_back(static_cast<std::int32_t>(arena_.size()));
+    }
+    ++size_;
+}
+
+void KeyBatch::widen_offsets() {
+    wide_.reserve(narrow_.capacity() + 1);
+    wide_.assign(narrow_.begin(), narrow_.end());
+    narrow_ = {};
 }
 
 std::vector<std::size_t> KeyBatch::sorted_order() const {

@@ -4,6 +4,7 @@
 
 #include "binder.hpp"
 #include "native/native_module.hpp"
+#include "native/version_items.hpp"
 
 namespace tambry::native {
 
@@ -47,6 +48,19 @@ bool version_text(const NativeState& state, PyObject* obj, std::string_view& out
     holder = PyRef(PyUnicode_AsEncodedString(obj, "utf-8", "surrogatepass"));
     if (!holder) return false;
     out = {PyBytes_AS_STRING(holder.get()), static_cast<std::size_t>(PyBytes_GET_SIZE(holder.get()))};
+    return true;
+}
+
+bool convert_invalid_mode(PyObject* obj, bool& nulls) {
+    nulls = false;
+    if (!obj) return true;
+    std::string_view mode;
+    if (!convert_text("invalid", obj, mode)) return false;
+    if (mode != "raise" && mode != "null") {
+        PyErr_Format(PyExc_ValueError, "invalid must be 'raise' or 'null', not %R", obj);
+        return false;
+    }
+    nulls = mode == "null";
     return true;
 }
 

@@ -1,10 +1,11 @@
-// sort_versions, max_version, min_version and keys: every element's key made once
-// into one batch; the caller's own objects handed back.
+// sort_versions, max_version and min_version: every element's key made once into
+// one batch; the caller's own objects handed back. keys: every element's key as bytes.
 #include <vector>
 
 #include "binder.hpp"
 #include "native/key_batch.hpp"
 #include "native/native_module.hpp"
+#include "native/version_items.hpp"
 
 namespace tambry::native {
 namespace {
@@ -42,6 +43,8 @@ bool key_all(const NativeState& state, NativeEcosystem ecosystem, const std::vec
              KeyBatch& batch) {
     batch.reserve(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
+        // As VersionItems::prefetch_after does.
+        if (i + 16 < items.size()) __builtin_prefetch(items[i + 16].get());
         std::string_view text;
         PyRef holder;
         if (!version_text(state, items[i].get(), text, holder)) return false;
@@ -115,36 +118,36 @@ PyObject* keys_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, 
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[3];
         NativeEcosystem ecosystem;
-        std::vector<PyRef> items;
+        VersionItems items;
+        bool nulls = false;
         if (!bind_fastcall(KEYS_SPEC, args, nargs, kwnames, slots) ||
-            !convert_native_ecosystem(slots[1], ecosystem) || !collect_versions(slots[0], items)) {
+            !convert_native_ecosystem(slots[1], ecosystem) || !items.open(slots[0]) ||
+            !convert_invalid_mode(slots[2], nulls)) {
             return nullptr;
         }
-        bool nulls = false;
-        if (slots[2]) {
-            std::string_view mode;
-            if (!convert_text("invalid", slots[2], mode)) return nullptr;
-            if (mode != "raise" && mode != "null") {
-                PyErr_Format(PyExc_ValueError, "invalid must be 'raise' or 'null', not %R", slots[2]);
-                return nullptr;
-            }
-            nulls = mode == "null";
-        }
-        KeyBatch batch(ecosystem);
-        if (!key_all(state_of(module), ecosystem, items, nulls, batch)) return nullptr;
-        PyRef result(PyList_New(static_cast<Py_ssize_t>(batch.size())));
+        const NativeState& state = state_of(module);
+        PyRef result(PyList_New(items.size()));
         if (!result) return nullptr;
-        for (std::size_t i = 0; i < batch.size(); ++i) {
+        // Each key is made in one reused buffer and copied once, into its bytes object.
+        const KeyMaker maker(ecosystem);
+        KeyBuffer key;
+        for (Py_ssize_t i = 0; i < items.size(); ++i) {
+            items.prefetch_after(i);
+            std::string_view text;
+            PyRef holder;
+            if (!item_text(state, items[i], text, holder)) return nullptr;
+            key.clear();
             PyObject* entry;
-            if (batch.is_null(i)) {
-                entry = Py_NewRef(Py_None);
-            } else {
-                const auto key = batch.key(i);
+            if (maker.append(text, key)) {
                 entry = PyBytes_FromStringAndSize(reinterpret_cast<const char*>(key.data()),
                                                   static_cast<Py_ssize_t>(key.size()));
                 if (!entry) return nullptr;
+            } else if (nulls) {
+                entry = Py_NewRef(Py_None);
+            } else {
+                return raise_invalid_version(state, ecosystem, text, i);
             }
-            PyList_SET_ITEM(result.get(), static_cast<Py_ssize_t>(i), entry);
+            PyList_SET_ITEM(result.get(), i, entry);
         }
         return result.release();
     });

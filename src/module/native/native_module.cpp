@@ -29,16 +29,23 @@ PyMethodDef FUNCTIONS[] = {
     {"key", as_py_cfunction(key_entry), METH_FASTCALL | METH_KEYWORDS,
      "key(version, ecosystem)\n--\n\n"
      "Bytes that order like the version: for two versions of one ecosystem, the bytewise\n"
-     "order of their keys is compare, and equal keys mean equal versions."},
+     "order of their keys is compare, and equal keys mean equal versions. The key's\n"
+     "lowercase hex form, key(...).hex(), orders the same way, for text columns."},
     {"keys", as_py_cfunction(keys_entry), METH_FASTCALL | METH_KEYWORDS,
      "keys(versions, ecosystem, invalid='raise')\n--\n\n"
      "The key of every version. An invalid version raises InvalidVersion, or with\n"
      "invalid='null' gives None in its place."},
+    {"key_array", as_py_cfunction(key_array_entry), METH_FASTCALL | METH_KEYWORDS,
+     "key_array(versions, ecosystem, invalid='raise')\n--\n\n"
+     "The key of every version as a KeyArray: one Arrow binary column that pyarrow,\n"
+     "Polars, DuckDB and other Arrow consumers take without a copy. An invalid version\n"
+     "raises InvalidVersion, or with invalid='null' leaves a null in its place."},
     {nullptr, nullptr, 0, nullptr},
 };
 
 const char* const PUBLIC_NAMES[] = {
-    "InvalidVersion", "ECOSYSTEMS", "compare", "is_valid", "is_prerelease", "sort_versions", "max_version", "min_version", "key", "keys",
+    "InvalidVersion", "ECOSYSTEMS", "compare",     "is_valid", "is_prerelease", "sort_versions",
+    "max_version",    "min_version", "key", "keys", "key_array", "KeyArray",
 };
 
 int add_ecosystems(PyObject* module) {
@@ -79,6 +86,9 @@ int exec_module(PyObject* module) {
         if (!state.invalid_version) return -1;
         if (PyModule_AddObjectRef(module, "InvalidVersion", state.invalid_version) < 0) return -1;
         if (PyModule_AddFunctions(module, FUNCTIONS) < 0) return -1;
+        state.key_array_type = make_key_array_type(module);
+        if (!state.key_array_type) return -1;
+        if (PyModule_AddObjectRef(module, "KeyArray", state.key_array_type) < 0) return -1;
         if (add_ecosystems(module) < 0) return -1;
         return add_all(module);
     });
@@ -88,6 +98,7 @@ int traverse_module(PyObject* module, visitproc visit, void* arg) {
     NativeState& state = state_of(module);
     Py_VISIT(state.invalid_version);
     Py_VISIT(state.version_type);
+    Py_VISIT(state.key_array_type);
     return 0;
 }
 
@@ -95,6 +106,7 @@ int clear_module(PyObject* module) {
     NativeState& state = state_of(module);
     Py_CLEAR(state.invalid_version);
     Py_CLEAR(state.version_type);
+    Py_CLEAR(state.key_array_type);
     return 0;
 }
 

@@ -14,6 +14,7 @@ namespace tambry::native {
 struct NativeState {
     PyObject* invalid_version;  // the InvalidVersion class
     PyObject* version_type;     // tambry.Version, whose objects stand for their raw text
+    PyObject* key_array_type;   // KeyArray, made by key_array
 };
 
 NativeState& state_of(PyObject* module);
@@ -53,5 +54,9 @@ PyObject* max_version_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* min_version_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* key_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 PyObject* keys_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+PyObject* key_array_entry(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+// The KeyArray class of this module.
+PyObject* make_key_array_type(PyObject* module);
 
 }  // namespace tambry::native
