@@ -7,7 +7,7 @@ includes loading the rows and computing every key.
     python bench/keys_join.py                  # 100,000 rows x 10,000 advisories
     python bench/keys_join.py --rows 20000 --advisories 2000
 
-Needs duckdb and pyarrow. The rows and intervals are tests/engine_data.py's.
+Needs duckdb and pyarrow. The rows and intervals are tests/engines/engine_data.py's.
 """
 
 import argparse
@@ -17,11 +17,11 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "tests"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "engines"))
 
 import duckdb  # noqa: E402
 import pyarrow as pa  # noqa: E402
-from engine_data import INTERVAL_JOIN_SQL, advisories, bound_keys, matches_by_compare, sbom_rows  # noqa: E402
+from engine_data import INTERVAL_JOIN_SQL, advisories, interval_columns, matches_by_contains, sbom_rows  # noqa: E402
 from timing import CLOCK  # noqa: E402
 
 from tambry import native  # noqa: E402
@@ -40,11 +40,11 @@ def duckdb_join(rows, intervals):
         start = end
     sbom = pa.table({"seq": rows["seq"], "ecosystem": rows["ecosystem"], "package": rows["package"],
                      "key": pa.chunked_array(chunks)})
-    lower_keys, upper_keys = bound_keys(intervals)
+    columns = interval_columns(intervals)
     advisory_table = pa.table({
-        "id": [a[0] for a in intervals], "ecosystem": [a[1] for a in intervals], "package": [a[2] for a in intervals],
-        "lower_key": pa.array(lower_keys, pa.binary()), "lower_inclusive": [a[4] for a in intervals],
-        "upper_key": pa.array(upper_keys, pa.binary()), "upper_inclusive": [a[6] for a in intervals],
+        **columns,
+        "lower_key": pa.array(columns["lower_key"], pa.binary()),
+        "upper_key": pa.array(columns["upper_key"], pa.binary()),
     })
     con = duckdb.connect()
     con.execute("SET threads = 1")  # the Python loop has one core too
@@ -72,11 +72,11 @@ def main():
     rows = sbom_rows(args.rows)
     intervals = advisories(rows, args.advisories)
     t_duck, by_duck = timed(lambda: duckdb_join(rows, intervals), args.repeats)
-    t_loop, by_loop = timed(lambda: matches_by_compare(rows, intervals), args.repeats)
+    t_loop, by_loop = timed(lambda: matches_by_contains(rows, intervals), args.repeats)
     assert by_duck == by_loop, "the joins disagree"
     print(f"{args.rows:,} rows x {args.advisories:,} advisories: {len(by_duck):,} matches")
     print(f"DuckDB on keys (1 thread, keys included): {t_duck * 1e3:8.1f} ms")
-    print(f"Python loop of native.compare:            {t_loop * 1e3:8.1f} ms  ({t_loop / t_duck:.1f}x)")
+    print(f"Python loop of VersionRange.contains:          {t_loop * 1e3:8.1f} ms  ({t_loop / t_duck:.1f}x)")
 
 
 if __name__ == "__main__":

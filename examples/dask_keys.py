@@ -22,6 +22,7 @@ import pyarrow as pa
 from dask.distributed import Client, LocalCluster
 
 from tambry import native
+from tambry.ranges import VersionRange
 
 KEY_TYPE = pd.ArrowDtype(pa.binary())
 
@@ -36,15 +37,29 @@ RELEASES = {
                                     "v1.10.0", "v2.0.0+incompatible"],
 }
 
-# Each advisory: affected from `lower` to `upper`, None where unbounded.
+# Each advisory: the affected versions of one package, in its ecosystem's own range syntax.
 ADVISORIES = [
-    ("ADV-1", "npm", "left-pad", "1.1.0", True, "1.2.0", False),
-    ("ADV-2", "npm", "tiny-router", None, False, "1.0.0", False),
-    ("ADV-3", "pypi", "fastjson", "1.1a1", True, "1.1", True),
-    ("ADV-4", "pypi", "webkit", "1.0", False, None, False),
-    ("ADV-5", "cargo", "fastlog", "0.2.0-alpha.1", True, "0.10.0", False),
-    ("ADV-6", "golang", "example.com/mux", "v1.0.0", True, "v1.10.0", False),
+    ("ADV-1", "npm", "left-pad", ">=1.1.0 <1.2.0"),
+    ("ADV-2", "npm", "tiny-router", "<1.0.0"),
+    ("ADV-3", "pypi", "fastjson", ">=1.1a1,<=1.1"),
+    ("ADV-4", "pypi", "webkit", ">1.0"),
+    ("ADV-5", "cargo", "fastlog", ">=0.2.0-alpha.1, <0.10.0"),
+    ("ADV-6", "golang", "example.com/mux", ">=v1.0.0 <v1.10.0"),
 ]
+
+INTERVAL_COLUMNS = ["advisory", "ecosystem", "package", "lower_key", "lower_inclusive", "upper_key",
+                    "upper_inclusive"]
+
+
+def advisory_intervals(advisories):
+    """One row per key interval of each advisory's range: what the cluster joins on.
+    An advisory covers pre-releases too, so each range includes them."""
+    rows = []
+    for advisory, ecosystem, package, text in advisories:
+        affected = VersionRange.from_native(text, ecosystem, prereleases=True)
+        rows.extend((advisory, ecosystem, package, *interval) for interval in affected.key_intervals())
+    frame = pd.DataFrame(rows, columns=INTERVAL_COLUMNS)
+    return frame.astype({"lower_key": KEY_TYPE, "upper_key": KEY_TYPE})
 
 
 def sbom_frame(rows=100_000, seed=7):
@@ -92,10 +107,9 @@ def keyed(ddf, version_column="version", key_column="key"):
     return ddf.map_partitions(with_keys, version_column, key_column, meta=meta)
 
 
-def affected(sbom, advisories):
+def affected(sbom, intervals):
     """(host, package, version, key, advisory) of every installation an advisory covers."""
-    bounds = keyed(keyed(advisories, "lower", "lower_key"), "upper", "upper_key")
-    joined = keyed(sbom).merge(bounds, on=["ecosystem", "package"])
+    joined = keyed(sbom).merge(intervals, on=["ecosystem", "package"])
     return joined.map_partitions(inside, meta=joined._meta)[["host", "package", "version", "key", "advisory"]]
 
 
@@ -106,11 +120,7 @@ def main(address=None):
     with Client(address or cluster) as client:
         print(f"cluster: {client}")
         sbom = dd.from_pandas(sbom_frame(), npartitions=8)
-        advisories = dd.from_pandas(
-            pd.DataFrame(ADVISORIES, columns=["advisory", "ecosystem", "package", "lower", "lower_inclusive",
-                                              "upper", "upper_inclusive"]),
-            npartitions=2,
-        )
+        intervals = dd.from_pandas(advisory_intervals(ADVISORIES), npartitions=2)
 
         # Every distinct version, sorted across the cluster by key alone.
         releases = keyed(sbom[["ecosystem", "package", "version"]].drop_duplicates())
@@ -118,7 +128,7 @@ def main(address=None):
         for (ecosystem, package), group in ordered.groupby(["ecosystem", "package"], sort=False):
             print(f"{ecosystem:7} {package:17} {' < '.join(group['version'])}")
 
-        hits = affected(sbom, advisories).compute().sort_values(["advisory", "key"])
+        hits = affected(sbom, intervals).compute().sort_values(["advisory", "key"])
         print(f"\n{len(hits):,} of {len(sbom):,} installations are affected:")
         print(hits.groupby(["advisory", "package", "version"], sort=False).size().to_string())
     if cluster is not None:

@@ -1,6 +1,6 @@
 """key_array: the keys of many versions as one Arrow binary column, read here as any
 Arrow consumer reads it (through the C structs, with ctypes), so that no Arrow
-library is needed; test_keys_engines.py has the real consumers."""
+library is needed; tests/engines/test_keys_engines.py has the real consumers."""
 
 import ctypes
 import gc
@@ -58,7 +58,8 @@ def test_key_array_holds_what_keys_gives(path):
     expected = native.keys(versions, ecosystem, invalid="null")
     ka = native.key_array(versions, ecosystem, invalid="null")
     assert len(ka) == len(versions)
-    assert ka.null_count == expected.count(None) > 0
+    assert ka.null_count == expected.count(None)
+    assert ka.null_count > 0 or ecosystem == "maven"  # Maven accepts every text
     assert ka.nbytes == sum(len(k) for k in expected if k is not None)
     assert ka.to_pylist() == expected
     assert list(ka) == expected

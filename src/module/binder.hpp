@@ -16,11 +16,11 @@ namespace tambry {
 // Every parameter name of the package's entries, written once.
 enum class Param : std::uint8_t {
     A, B, Ecosystem, Versions, Pairs, Version, S, Other, Invalid,
-    Text, Prereleases, Uri, RangeObject, Affected,
+    Text, Prereleases, Uri, RangeObject, Affected, RequestedSchema,
 };
 inline constexpr const char* PARAM_NAMES[] = {
     "a", "b", "ecosystem", "versions", "pairs", "version", "s", "other", "invalid",
-    "text", "prereleases", "uri", "range_object", "affected",
+    "text", "prereleases", "uri", "range_object", "affected", "requested_schema",
 };
 inline constexpr std::size_t PARAM_COUNT = std::size(PARAM_NAMES);
 

@@ -26,9 +26,9 @@ struct KeyArrayObject {
 KeyArrayObject* self_of(PyObject* self) { return reinterpret_cast<KeyArrayObject*>(self); }
 const KeyBatch& batch_of(PyObject* self) { return *self_of(self)->batch; }
 
-Param KEY_ARRAY_PARAMS[] = {{"versions"}, {"ecosystem"}, {"invalid"}};
+constexpr Param KEY_ARRAY_PARAMS[] = {Param::Versions, Param::Ecosystem, Param::Invalid};
 const ParamSpec KEY_ARRAY_SPEC = {"key_array", nullptr, KEY_ARRAY_PARAMS, 3, 2};
-Param EXPORT_PARAMS[] = {{"requested_schema"}};
+constexpr Param EXPORT_PARAMS[] = {Param::RequestedSchema};
 const ParamSpec ARRAY_EXPORT_SPEC = {"__arrow_c_array__", "KeyArray", EXPORT_PARAMS, 1, 0};
 const ParamSpec STREAM_EXPORT_SPEC = {"__arrow_c_stream__", "KeyArray", EXPORT_PARAMS, 1, 0};
 
@@ -160,15 +160,15 @@ void dealloc_slot(PyObject* self) {
 
 PyMethodDef METHODS[] = {
     {"__arrow_c_array__", as_py_cfunction(arrow_c_array_method), METH_FASTCALL | METH_KEYWORDS,
-     "__arrow_c_array__(requested_schema=None)\n--\n\n"
+     "__arrow_c_array__($self, requested_schema=None)\n--\n\n"
      "The keys as an Arrow binary column: a pair of PyCapsules holding an ArrowSchema\n"
      "and an ArrowArray that share this array's buffers."},
     {"__arrow_c_stream__", as_py_cfunction(arrow_c_stream_method), METH_FASTCALL | METH_KEYWORDS,
-     "__arrow_c_stream__(requested_schema=None)\n--\n\n"
+     "__arrow_c_stream__($self, requested_schema=None)\n--\n\n"
      "The keys as an Arrow stream of one chunk, in a PyCapsule holding an\n"
      "ArrowArrayStream that shares this array's buffers."},
     {"to_pylist", to_pylist_method, METH_NOARGS,
-     "to_pylist()\n--\n\nThe keys as a list of bytes, None where a version was invalid."},
+     "to_pylist($self)\n--\n\nThe keys as a list of bytes, None where a version was invalid."},
     {nullptr, nullptr, 0, nullptr},
 };
 

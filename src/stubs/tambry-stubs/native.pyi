@@ -2,7 +2,7 @@
 # tool's order.
 
 from collections.abc import Iterable
-from typing import Final, Literal, TypeAlias, TypeVar
+from typing import Final, Literal, TypeAlias, TypeVar, final
 
 from tambry import Version
 
@@ -17,6 +17,8 @@ __all__ = [
     "min_version",
     "key",
     "keys",
+    "key_array",
+    "KeyArray",
 ]
 
 _Ordering: TypeAlias = Literal[-1, 0, 1]
@@ -45,3 +47,22 @@ def key(version: _VersionLike, ecosystem: str) -> bytes: ...
 def keys(
     versions: Iterable[_VersionLike], ecosystem: str, invalid: Literal["raise", "null"] = "raise"
 ) -> list[bytes | None]: ...
+def key_array(
+    versions: Iterable[_VersionLike], ecosystem: str, invalid: Literal["raise", "null"] = "raise"
+) -> KeyArray: ...
+@final
+class KeyArray:
+    """The keys of many versions as one Arrow binary column (the Arrow PyCapsule
+    interface), handed to pyarrow, Polars or DuckDB without a copy."""
+
+    @property
+    def ecosystem(self) -> str: ...
+    @property
+    def null_count(self) -> int: ...
+    @property
+    def nbytes(self) -> int: ...
+    def __len__(self) -> int: ...
+    def __getitem__(self, index: int, /) -> bytes | None: ...
+    def to_pylist(self) -> list[bytes | None]: ...
+    def __arrow_c_array__(self, requested_schema: object | None = None) -> tuple[object, object]: ...
+    def __arrow_c_stream__(self, requested_schema: object | None = None) -> object: ...

@@ -10,7 +10,7 @@ import sys
 
 import pytest
 
-from engine_data import advisories, matches_by_compare, sbom_rows, version_pools
+from engine_data import advisories, interval_columns, matches_by_contains, sbom_rows, version_pools
 from tambry import native
 
 pytest.importorskip("pyarrow")
@@ -19,7 +19,7 @@ dd = pytest.importorskip("dask.dataframe")
 distributed = pytest.importorskip("dask.distributed")
 
 TIMEOUT = 120
-EXAMPLE = pathlib.Path(__file__).resolve().parent.parent / "examples" / "dask_keys.py"
+EXAMPLE = pathlib.Path(__file__).resolve().parents[2] / "examples" / "dask_keys.py"
 
 
 @pytest.fixture(scope="module")
@@ -75,14 +75,12 @@ def test_cluster_sorts_by_key_as_each_tool_does(client, example, rows):
         assert native.keys(group["version"].tolist(), ecosystem) == native.keys(expected, ecosystem)
 
 
-def test_cluster_range_join_matches_compare(client, example, rows):
-    intervals = advisories(rows, 1_000)
-    advisory_frame = pd.DataFrame(
-        intervals,
-        columns=["advisory", "ecosystem", "package", "lower", "lower_inclusive", "upper", "upper_inclusive"],
-    )
+def test_cluster_range_join_matches_contains(client, example, rows):
+    found = advisories(rows, 1_000)
+    interval_frame = pd.DataFrame(interval_columns(found)).rename(columns={"id": "advisory"})
+    interval_frame = interval_frame.astype({"lower_key": example.KEY_TYPE, "upper_key": example.KEY_TYPE})
     sbom = dd.from_pandas(sbom_frame(rows), npartitions=8)
-    hits = computed(client, example.affected(sbom, dd.from_pandas(advisory_frame, npartitions=3)))
-    expected = matches_by_compare(rows, intervals)
+    hits = computed(client, example.affected(sbom, dd.from_pandas(interval_frame, npartitions=3)))
+    expected = matches_by_contains(rows, found)
     assert len(expected) > 500
     assert set(zip(hits["host"], hits["advisory"])) == expected

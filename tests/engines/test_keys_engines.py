@@ -12,8 +12,8 @@ from arrow_structs import ArrowArray, buffer_addresses, move_out, release
 from engine_data import (
     INTERVAL_JOIN_SQL,
     advisories,
-    bound_keys,
-    matches_by_compare,
+    interval_columns,
+    matches_by_contains,
     sbom_rows,
     version_pools,
 )
@@ -133,24 +133,23 @@ def test_duckdb_orders_100000_rows_by_key_as_each_tool_does(sbom):
         assert [v for (v,) in got] == native.sort_versions(versions, ecosystem), ecosystem
 
 
-def test_duckdb_range_join_over_key_intervals_matches_compare(sbom):
+def test_duckdb_range_join_over_key_intervals_matches_contains(sbom):
     import duckdb
     import pyarrow as pa
 
     rows, table = sbom
-    intervals = advisories(rows, 10_000)
-    lower_keys, upper_keys = bound_keys(intervals)
+    found = advisories(rows, 10_000)
+    columns = interval_columns(found)
     advisory_table = pa.table({
-        "id": [a[0] for a in intervals], "ecosystem": [a[1] for a in intervals],
-        "package": [a[2] for a in intervals],
-        "lower_key": pa.array(lower_keys, pa.binary()), "lower_inclusive": [a[4] for a in intervals],
-        "upper_key": pa.array(upper_keys, pa.binary()), "upper_inclusive": [a[6] for a in intervals],
+        **columns,
+        "lower_key": pa.array(columns["lower_key"], pa.binary()),
+        "upper_key": pa.array(columns["upper_key"], pa.binary()),
     })
     con = duckdb.connect()
     con.register("sbom", table)
     con.register("advisories", advisory_table)
     joined = set(con.execute(INTERVAL_JOIN_SQL).fetchall())
-    expected = matches_by_compare(rows, intervals)
+    expected = matches_by_contains(rows, found)
     assert len(expected) > 10_000
     assert joined == expected
 
@@ -166,7 +165,7 @@ def test_duckdb_scans_a_key_array_directly_and_lets_it_go():
 def test_duckdb_example_runs(capsys):
     pytest.importorskip("duckdb")
     pytest.importorskip("pyarrow")
-    path = pathlib.Path(__file__).resolve().parent.parent / "examples" / "duckdb_keys.py"
+    path = pathlib.Path(__file__).resolve().parents[2] / "examples" / "duckdb_keys.py"
     spec = importlib.util.spec_from_file_location("duckdb_keys_example", path)
     example = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(example)

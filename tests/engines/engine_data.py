@@ -7,10 +7,13 @@ out, so that new schemes join in as they land."""
 import functools
 import pathlib
 import random
+from typing import NamedTuple
+from urllib.parse import quote
 
 from tambry import native
+from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "native"
+VECTORS = pathlib.Path(__file__).resolve().parents[1] / "vectors" / "native"
 ROWS_PER_PACKAGE = 10
 
 
@@ -36,6 +39,11 @@ def version_pools():
     return pools
 
 
+@functools.cache
+def bound_pools():
+    return {ecosystem: [v for v in pool if v] for ecosystem, pool in version_pools().items()}
+
+
 def sbom_rows(count=100_000, seed=16):
     """Columns seq, ecosystem, package, version: `count` rows, grouped by ecosystem."""
     rng = random.Random(seed)
@@ -53,63 +61,67 @@ def sbom_rows(count=100_000, seed=16):
     return columns
 
 
+class Advisory(NamedTuple):
+    id: int
+    ecosystem: str
+    package: str
+    range: VersionRange
+
+
+def interval_range(ecosystem, lower, lower_inclusive, upper, upper_inclusive):
+    """The versions from `lower` to `upper` (None where unbounded) as a VersionRange."""
+    everything = VersionRange.from_vers(f"vers:{ecosystem}/*")
+    above = everything if lower is None else VersionRange.from_vers(
+        f"vers:{ecosystem}/{'>=' if lower_inclusive else '>'}{quote(lower, safe='')}")
+    below = everything if upper is None else VersionRange.from_vers(
+        f"vers:{ecosystem}/{'<=' if upper_inclusive else '<'}{quote(upper, safe='')}")
+    return above & below
+
+
 def advisories(rows, count=10_000, seed=61):
-    """(id, ecosystem, package, lower, lower_inclusive, upper, upper_inclusive) tuples:
-    intervals of packages that `rows` has, with None for an unbounded end."""
+    """Advisories of packages that `rows` has, each an interval of versions of one
+    package (sometimes unbounded at one end)."""
     rng = random.Random(seed)
     pools = version_pools()
     result = []
     for advisory_id in range(count):
         i = rng.randrange(len(rows["seq"]))
         ecosystem, package = rows["ecosystem"][i], rows["package"][i]
-        a, b = rng.choice(pools[ecosystem]), rng.choice(pools[ecosystem])
-        if native.compare(a, b, ecosystem) > 0:
-            a, b = b, a
+        # A vers constraint cannot name an empty version (RubyGems and Maven accept one).
+        bounds = bound_pools()[ecosystem]
+        a, b = sorted((rng.choice(bounds), rng.choice(bounds)), key=lambda v: native.key(v, ecosystem))
         lower = None if rng.random() < 0.1 else a
         upper = None if rng.random() < 0.1 else b
-        result.append((advisory_id, ecosystem, package, lower, rng.random() < 0.5, upper, rng.random() < 0.8))
+        affected = interval_range(ecosystem, lower, rng.random() < 0.5, upper, rng.random() < 0.8)
+        result.append(Advisory(advisory_id, ecosystem, package, affected))
     return result
 
 
-def interval_contains(ecosystem, version, lower, lower_inclusive, upper, upper_inclusive):
-    """Membership by the tool's own order, one comparison at a time: the oracle of the joins."""
-    if lower is not None:
-        c = native.compare(version, lower, ecosystem)
-        if c < 0 or (c == 0 and not lower_inclusive):
-            return False
-    if upper is not None:
-        c = native.compare(version, upper, ecosystem)
-        if c > 0 or (c == 0 and not upper_inclusive):
-            return False
-    return True
-
-
-def matches_by_compare(rows, intervals):
-    """{(seq, advisory id)} of every row inside an advisory of its package, by interval_contains."""
+def matches_by_contains(rows, found_advisories):
+    """{(seq, advisory id)} of every row inside an advisory of its package, asked of
+    VersionRange.contains one row at a time: the oracle of the joins."""
     by_package = {}
     for seq, ecosystem, package, version in zip(rows["seq"], rows["ecosystem"], rows["package"], rows["version"]):
         by_package.setdefault((ecosystem, package), []).append((seq, version))
     found = set()
-    for advisory_id, ecosystem, package, lower, lower_inc, upper, upper_inc in intervals:
-        for seq, version in by_package.get((ecosystem, package), ()):
-            if interval_contains(ecosystem, version, lower, lower_inc, upper, upper_inc):
-                found.add((seq, advisory_id))
+    for advisory in found_advisories:
+        for seq, version in by_package.get((advisory.ecosystem, advisory.package), ()):
+            if version in advisory.range:
+                found.add((seq, advisory.id))
     return found
 
 
-def bound_keys(intervals):
-    """The lower and upper keys of every interval (None where unbounded), one keys()
-    call per ecosystem and end."""
-    lower_keys, upper_keys = [None] * len(intervals), [None] * len(intervals)
-    for end, out in ((3, lower_keys), (5, upper_keys)):
-        by_ecosystem = {}
-        for i, interval in enumerate(intervals):
-            if interval[end] is not None:
-                by_ecosystem.setdefault(interval[1], []).append(i)
-        for ecosystem, places in by_ecosystem.items():
-            for i, key in zip(places, native.keys([intervals[i][end] for i in places], ecosystem)):
-                out[i] = key
-    return lower_keys, upper_keys
+def interval_columns(found_advisories):
+    """The columns id, ecosystem, package, lower_key, lower_inclusive, upper_key,
+    upper_inclusive: one row for each key interval of each advisory's range."""
+    columns = {name: [] for name in ("id", "ecosystem", "package", "lower_key", "lower_inclusive",
+                                     "upper_key", "upper_inclusive")}
+    for advisory in found_advisories:
+        for lower, lower_inclusive, upper, upper_inclusive in advisory.range.key_intervals():
+            for name, value in zip(columns, (advisory.id, advisory.ecosystem, advisory.package, lower,
+                                             lower_inclusive, upper, upper_inclusive)):
+                columns[name].append(value)
+    return columns
 
 
 # The range join over explicit key intervals, as any SQL engine runs it.
