@@ -9,23 +9,26 @@
 //
 // Only spaces count as white space. Numbers fit in 64 bits and have no leading
 // zeros, nor do numeric pre-release identifiers; build metadata is read and
-// ignored. Each operator means what the crate documents:
-//     =1.2.3   that version         =1.2  >=1.2.0 <1.3.0-0    =1  >=1.0.0 <2.0.0-0
-//     >1.2.3   above it             >1.2  >=1.3.0-0           >1  >=2.0.0-0
-//     <1.2.3   below it             <1.2  <1.2.0-0            <1  <1.0.0-0
-//     ~1.2.3   >=1.2.3 <1.3.0-0     ~1.2  =1.2                ~1  =1
-//     ^1.2.3   >=1.2.3 <2.0.0-0     ^0.2.3 >=0.2.3 <0.3.0-0   ^0.0.3 =0.0.3
-//     ^1.2     >=1.2.0 <2.0.0-0     ^0.2  =0.2                ^0.0 =0.0    ^1 =1
-//     1.2.*    =1.2                 1.*   =1                  *   any release
-// and ">=", "<=" are ">" or "=", "<" or "=". Build metadata takes no part in
-// matching: "=1.2.3" holds 1.2.3+any, though cargo's order puts builds apart.
+// ignored. Each comparator stands for an interval, as the crate documents it:
+//     =1.2.3   that version         =1.2  >=1.2.0 <1.3.0-0      =1  >=1.0.0 <2.0.0-0
+//     >1.2.3   above it             >1.2  >=1.3.0-0             >1  >=2.0.0-0
+//     >=1.2.3  from it              >=1.2 >=1.2.0               >=1 >=1.0.0
+//     <1.2.3   below it             <1.2  <1.2.0-0              <1  <1.0.0-0
+//     <=1.2.3  up to it             <=1.2 <1.3.0-0              <=1 <2.0.0-0
+//     ~1.2.3   >=1.2.3 <1.3.0-0     ~1.2  =1.2                  ~1  =1
+//     ^1.2.3   >=1.2.3 <2.0.0-0     ^0.2.3 >=0.2.3 <0.3.0-0     ^0.0.3  =0.0.3
+//     ^1.2     >=1.2.0-0 <2.0.0-0   ^0.2  >=0.2.0-0 <0.3.0-0    ^1  >=1.0.0-0 <2.0.0-0
+//     1.2.*    =1.2                 1.*   =1                    *   any release
+// Build metadata takes no part in matching: "=1.2.3" holds 1.2.3+any, though
+// cargo's order puts builds apart.
 //
 // The pre-release rule, the crate's: a pre-release matches only when every
 // comparator matches it and one of them names a pre-release of the same
-// major.minor.patch ("pre_is_compatible"). Each comparator is also exact about
-// pre-releases on its own: "=1.2" matches no pre-release, ">=1.2" only those from
-// 1.3.0-0, "^1.2.3" those above 1.2.3. prereleases=True tests pre-releases against
-// the intervals above as releases are; False admits none.
+// major.minor.patch ("pre_is_compatible"). Each comparator is also stricter with
+// pre-releases than its interval: "=1.2", "~1.2", "^0.0.3" and their kind hold
+// none, and ">=1.2" and "<=1.2" none of 1.2 ("<=1.2" ends at 1.2.0-0 for them).
+// prereleases=True drops both rules and tests pre-releases against the intervals
+// above, as releases are; False admits none.
 #include <limits>
 #include <utility>
 
@@ -267,10 +270,10 @@ Meaning meaning_of(const Requirement& r) {
                 return {below(start_pre), below(start_pre)};
             case Op::LessEq:
                 return {between(std::nullopt, after), below(start_pre)};
-            case Op::Caret:
-                if (!r.minor) return {between(start, after_major(M)), between(start_pre, after_major(M))};
-                if (M > 0) return {between(start, after_major(M)), between(start_pre, after_major(M))};
-                return {between(start, after), between(start_pre, after)};
+            case Op::Caret: {
+                const Span span = between(start_pre, !r.minor || M > 0 ? after_major(M) : after);
+                return {span, span};
+            }
         }
     }
     const std::uint64_t m = *r.minor;
