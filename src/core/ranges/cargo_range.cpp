@@ -304,22 +304,48 @@ Meaning meaning_of(const Requirement& r) {
     return {};
 }
 
-RangeResult<Piece> piece_of(const RangeCursor& cursor, const Span& span, std::size_t offset) {
-    Piece piece;
-    for (auto [end, cut] : {std::pair{&span.lower, &piece.lower}, std::pair{&span.upper, &piece.upper}}) {
-        if (!*end) continue;
-        auto made = cursor.below(**end, offset);
-        if (!made.ok()) return Failure{std::move(made.error())};
-        *cut = std::move(made.value());
+// Narrows a list to a span: above the cut below its lower version, below the cut
+// below its upper one. False for a span that holds nothing.
+std::optional<RangeError> narrow(const RangeCursor& cursor, ComparatorList& list, const Span& span,
+                                 std::size_t offset, bool& empty) {
+    if (span.empty) {
+        empty = true;
+        return std::nullopt;
     }
-    return piece;
+    if (span.lower) {
+        if (auto failure = cursor.add(list, Comparator::GreaterEqual, *span.lower, offset)) return failure;
+    }
+    if (span.upper) return cursor.add(list, Comparator::Less, *span.upper, offset);
+    return std::nullopt;
 }
 
-RangeResult<IntervalSet> set_of(const RangeCursor& cursor, const Span& span, std::size_t offset) {
-    if (span.empty) return IntervalSet();
-    auto piece = piece_of(cursor, span, offset);
-    if (!piece.ok()) return Failure{std::move(piece.error())};
-    return IntervalSet::span(std::move(piece.value().lower), std::move(piece.value().upper));
+// Every comparator's interval, or their pre-release sets, as one set.
+RangeResult<IntervalSet> all_of(const RangeCursor& cursor, const std::vector<Requirement>& requirements,
+                                bool prereleases) {
+    ComparatorList list;
+    bool empty = false;
+    for (const Requirement& r : requirements) {
+        const Meaning meaning = meaning_of(r);
+        if (auto failure = narrow(cursor, list, prereleases ? meaning.prereleases : meaning.versions, r.offset, empty)) {
+            return Failure{*failure};
+        }
+    }
+    return empty ? IntervalSet() : list.finish();
+}
+
+// The pre-releases some comparator names one of: from the "-0" of its release,
+// the least, to the release.
+RangeResult<IntervalSet> named_prereleases(const RangeCursor& cursor, const std::vector<Requirement>& requirements) {
+    std::vector<Piece> pieces;
+    for (const Requirement& r : requirements) {
+        if (r.pre.empty()) continue;
+        auto lower = cursor.below(version_text(r.major, *r.minor, *r.patch, "0"), r.offset);
+        if (!lower.ok()) return Failure{std::move(lower.error())};
+        auto upper = cursor.below(version_text(r.major, *r.minor, *r.patch), r.offset);
+        if (!upper.ok()) return Failure{std::move(upper.error())};
+        pieces.push_back({std::move(lower.value()), std::move(upper.value())});
+    }
+    return IntervalSet::union_of(std::move(pieces));
 }
 
 // The crate says so when a comparator that fails to read is a lone wildcard.
@@ -343,10 +369,9 @@ RangeResult<VersionSet> parse_cargo_range(const RangeScheme& scheme, std::string
         if (cursor.peek() == ',') return Failure{cursor.error_at(star, "a wildcard must be the only comparator")};
         return Failure{cursor.error("expected the end after a wildcard")};
     }
-    IntervalSet versions = IntervalSet::all();
-    IntervalSet prereleases = IntervalSet::all();
-    std::vector<Piece> named_prereleases;
-    for (std::size_t count = 1;; ++count) {
+    std::vector<Requirement> requirements;
+    bool names_prerelease = false;
+    for (;;) {
         const std::size_t start = cursor.offset();
         auto requirement = read_comparator(cursor);
         if (!requirement.ok()) {
@@ -355,28 +380,25 @@ RangeResult<VersionSet> parse_cargo_range(const RangeScheme& scheme, std::string
             }
             return Failure{std::move(requirement.error())};
         }
-        const Requirement& r = requirement.value();
-        const Meaning meaning = meaning_of(r);
-        auto release_set = set_of(cursor, meaning.versions, r.offset);
-        if (!release_set.ok()) return Failure{std::move(release_set.error())};
-        auto prerelease_set = set_of(cursor, meaning.prereleases, r.offset);
-        if (!prerelease_set.ok()) return Failure{std::move(prerelease_set.error())};
-        versions = versions.intersect(release_set.value());
-        prereleases = prereleases.intersect(prerelease_set.value());
-        if (!r.pre.empty()) {
-            // Every pre-release of the release: from its "-0", the least, to it.
-            auto named = piece_of(cursor, between(version_text(r.major, *r.minor, *r.patch, "0"),
-                                                  version_text(r.major, *r.minor, *r.patch)), r.offset);
-            if (!named.ok()) return Failure{std::move(named.error())};
-            named_prereleases.push_back(std::move(named.value()));
-        }
+        names_prerelease = names_prerelease || !requirement.value().pre.empty();
+        requirements.push_back(requirement.value());
         if (cursor.at_end()) break;
         if (!cursor.consume(',')) return Failure{cursor.error("expected ','")};
         skip_spaces(cursor);
-        if (count + 1 > MAX_COMPARATORS) return Failure{cursor.error("more than 32 comparators")};
+        if (requirements.size() == MAX_COMPARATORS) return Failure{cursor.error("more than 32 comparators")};
     }
-    prereleases = prereleases.intersect(IntervalSet::union_of(std::move(named_prereleases)));
-    return apply_prerelease_policy(scheme, std::move(versions), policy, std::move(prereleases));
+    auto versions = all_of(cursor, requirements, false);
+    if (!versions.ok()) return Failure{std::move(versions.error())};
+    // Without a comparator that names a pre-release, the crate matches none.
+    IntervalSet prereleases;
+    if (names_prerelease && policy == PrereleasePolicy::Default) {
+        auto matching = all_of(cursor, requirements, true);
+        if (!matching.ok()) return Failure{std::move(matching.error())};
+        auto named = named_prereleases(cursor, requirements);
+        if (!named.ok()) return Failure{std::move(named.error())};
+        prereleases = matching.value().intersect(named.value());
+    }
+    return apply_prerelease_policy(scheme, std::move(versions.value()), policy, std::move(prereleases));
 }
 
 }  // namespace tambry::ranges

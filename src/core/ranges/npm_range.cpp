@@ -128,7 +128,9 @@ public:
             const std::string written = written_version(*parts);
             list.add(op, key_view(key), written);
             if (op == Comparator::Less && written == "0.0.0-0") alternative.empty_set = true;
-            if (parts->is_prerelease()) {
+            // "<1.2.3-0" names a pre-release, but none of 1.2.3's lies below it.
+            const bool names_none = op == Comparator::Less && parts->prerelease == "0";
+            if (parts->is_prerelease() && !include_prerelease_ && !names_none) {
                 auto piece = prereleases_of(written_core(*parts));
                 if (!piece.ok()) return Failure{std::move(piece.error())};
                 named_prereleases.push_back(std::move(piece.value()));
@@ -136,7 +138,9 @@ public:
         }
         if (!any_comparator) return std::optional<Alternative>();
         alternative.versions = list.finish();
-        alternative.prereleases = alternative.versions.intersect(IntervalSet::union_of(std::move(named_prereleases)));
+        if (!named_prereleases.empty()) {
+            alternative.prereleases = alternative.versions.intersect(IntervalSet::union_of(std::move(named_prereleases)));
+        }
         return std::optional<Alternative>(std::move(alternative));
     }
 
@@ -172,18 +176,23 @@ RangeResult<VersionSet> parse_npm_range(const RangeScheme& scheme, std::string_v
     if (alternatives.size() > 1) {
         // node-semver sets aside the empty alternatives, and then one that is "any"
         // alone stands for the whole range.
-        std::erase_if(alternatives, [](const Alternative& a) { return a.empty_set; });
+        const auto empty = [](const Alternative& a) { return a.empty_set; };
+        if (std::all_of(alternatives.begin(), alternatives.end(), empty)) {
+            alternatives.resize(1);
+        } else {
+            std::erase_if(alternatives, empty);
+        }
         const bool any_alone =
             std::any_of(alternatives.begin(), alternatives.end(), [](const Alternative& a) { return a.any_alone; });
         if (alternatives.size() > 1 && any_alone) {
             return apply_prerelease_policy(scheme, IntervalSet::all(), policy, IntervalSet());
         }
     }
-    IntervalSet releases;
-    IntervalSet prereleases;
-    for (const Alternative& alternative : alternatives) {
-        releases = releases.unite(alternative.versions);
-        prereleases = prereleases.unite(alternative.prereleases);
+    IntervalSet releases = std::move(alternatives.front().versions);
+    IntervalSet prereleases = std::move(alternatives.front().prereleases);
+    for (std::size_t i = 1; i < alternatives.size(); ++i) {
+        releases = releases.unite(alternatives[i].versions);
+        prereleases = prereleases.unite(alternatives[i].prereleases);
     }
     return apply_prerelease_policy(scheme, std::move(releases), policy, std::move(prereleases));
 }

@@ -1,6 +1,7 @@
 #include "ranges/npm_range_rewrite.hpp"
 
 #include <charconv>
+#include <cstdint>
 #include <initializer_list>
 #include <cstdio>
 #include <system_error>
@@ -46,6 +47,11 @@ void split_on_spaces(std::string_view text, Piece piece) {
 // reader of it then rejects; from 1e21 on JavaScript writes an exponent, which no
 // comparator pattern reads.
 std::string plus_one(std::string_view digits) {
+    if (digits.size() <= 15) {
+        std::uint64_t small = 0;
+        for (const char c : digits) small = small * 10 + static_cast<std::uint64_t>(c - '0');
+        return std::to_string(small + 1);
+    }
     double value = 0;
     const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (parsed.ec == std::errc::result_out_of_range) return "Infinity";
@@ -152,7 +158,7 @@ std::string rewrite_word(std::string_view word, bool include_prerelease) {
     XRange x;
     std::string text(word);
     if (word.starts_with('^') && match_xrange(word.substr(1), x)) text = caret(x, include_prerelease);
-    text = rewrite_pieces(text, [&](std::string_view piece) -> std::string {
+    if (text.find('~') != std::string::npos) text = rewrite_pieces(text, [&](std::string_view piece) -> std::string {
         if (!piece.starts_with('~')) return std::string(piece);
         std::string_view rest = piece.substr(1);
         if (rest.starts_with('>')) rest.remove_prefix(1);
@@ -219,7 +225,7 @@ bool rewrite_hyphen(const TracedText& alternative, bool include_prerelease, Trac
 // Removes the spaces between an operator and the version or x-range after it
 // ("> 1.2" := ">1.2"), where node-semver's global pattern finds them: scanning on
 // from the end of each match, and from where a failed attempt could next succeed.
-TracedText join_operators(const TracedText& in) {
+void join_operators(TracedText& in) {
     const std::string_view text = in.bytes;
     TracedText out;
     std::size_t copied = 0;
@@ -242,14 +248,16 @@ TracedText join_operators(const TracedText& in) {
         if (body >= text.size()) break;
         i = (c == '<' || c == '>') ? body : body + 1;
     }
+    if (copied == 0) return;
     out.append(in, copied, text.size());
-    return out;
+    in = std::move(out);
 }
 
 // Removes the spaces after "~" or "~>" (dropping the ">") and after "^":
 // "~> 1.2" := "~1.2", "^ 1.2" := "^1.2".
-TracedText join_sign(const TracedText& in, char sign) {
+void join_sign(TracedText& in, char sign) {
     const std::string_view text = in.bytes;
+    if (text.find(sign) == std::string_view::npos) return;
     TracedText out;
     std::size_t copied = 0;
     std::size_t i = 0;
@@ -270,8 +278,9 @@ TracedText join_sign(const TracedText& in, char sign) {
         copied = skip_spaces(text, after);
         i = copied;
     }
+    if (copied == 0) return;
     out.append(in, copied, text.size());
-    return out;
+    in = std::move(out);
 }
 
 // The words of a text split on runs of spaces, as JavaScript's split(/\s+/).
@@ -324,9 +333,9 @@ std::vector<Word> comparator_words(const TracedText& alternative, bool include_p
     const std::size_t start = alternative.origins.empty() ? 0 : alternative.origins.front();
     TracedText text;
     if (!rewrite_hyphen(alternative, include_prerelease, text)) text = alternative;
-    text = join_operators(text);
-    text = join_sign(text, '~');
-    text = join_sign(text, '^');
+    join_operators(text);
+    join_sign(text, '~');
+    join_sign(text, '^');
 
     std::vector<Word> words;
     append_words(text, start, words);
