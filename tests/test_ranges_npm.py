@@ -4,6 +4,7 @@ under its default pre-release rule and with includePrerelease, then the rewrites
 the pre-release rule, the words loose mode drops, and errors."""
 
 import pathlib
+import time
 
 import pytest
 from hypothesis import given, settings
@@ -169,3 +170,15 @@ def test_any_text_is_a_range_or_a_value_error(text, prereleases):
         assert VersionRange.from_vers(str(r)) == r
         for version in ("1.2.3", "1.2.3-beta", "0.0.0-0", "2.0.0"):
             assert r.contains(version) in (True, False)
+
+
+@pytest.mark.parametrize(
+    "text",
+    ["0" * 200_000, "1." + "0" * 200_000, "0 " * 100_000, ">= " * 70_000, "||".join(f"1.0.{i}" for i in range(30_000))],
+)
+def test_long_texts_take_time_in_proportion(text):
+    # Read naively, a run of digits is scanned again from each of its digits, and
+    # many alternatives are united one by one: seconds, not milliseconds.
+    started = time.perf_counter()
+    read(text, None)
+    assert time.perf_counter() - started < 2

@@ -1,6 +1,7 @@
 #include "ranges/comparator_list_range.hpp"
 
 #include "ranges/range_syntax.hpp"
+#include "ranges/set_union.hpp"
 
 namespace tambry::ranges {
 namespace {
@@ -51,15 +52,15 @@ RangeResult<IntervalSet> read_alternative(RangeCursor& cursor) {
 RangeResult<VersionSet> parse_comparator_list(const RangeScheme& scheme, std::string_view text,
                                               PrereleasePolicy policy) {
     RangeCursor cursor(scheme, text);
-    IntervalSet any;
+    SetUnion any;
     for (;;) {
         auto alternative = read_alternative(cursor);
         if (!alternative.ok()) return Failure{std::move(alternative.error())};
-        any = any.unite(alternative.value());
+        any.add(alternative.value());
         if (cursor.at_end()) break;
         if (!cursor.consume("||")) return Failure{cursor.error("expected ',' or '||'")};
     }
-    return apply_prerelease_policy(scheme, std::move(any), policy, std::nullopt);
+    return apply_prerelease_policy(scheme, any.finish(), policy, std::nullopt);
 }
 
 }  // namespace tambry::ranges

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "ranges/range_syntax.hpp"
+#include "ranges/set_union.hpp"
 #include "text.hpp"
 
 namespace tambry::ranges {
@@ -276,8 +277,8 @@ RangeResult<VersionSet> parse_hex_range(const RangeScheme& scheme, std::string_v
     auto lexed = lex(cursor);
     if (!lexed.ok()) return Failure{std::move(lexed.error())};
     const std::vector<Token>& tokens = lexed.value();
-    IntervalSet releases;
-    IntervalSet prereleases;
+    SetUnion releases;
+    SetUnion prereleases;
     Conjunction conjunction;
     std::size_t i = 0;
     for (;;) {
@@ -293,14 +294,14 @@ RangeResult<VersionSet> parse_hex_range(const RangeScheme& scheme, std::string_v
             return Failure{cursor.error_at(tokens[i].offset, "expected 'and' or 'or'")};
         }
         if (ends) {
-            releases = releases.unite(conjunction.releases.finish());
-            if (!conjunction.no_prerelease) prereleases = prereleases.unite(conjunction.prereleases.finish());
+            releases.add(conjunction.releases.finish());
+            if (!conjunction.no_prerelease) prereleases.add(conjunction.prereleases.finish());
             conjunction = Conjunction();
         }
         if (i >= tokens.size()) break;
         ++i;
     }
-    return apply_prerelease_policy(scheme, std::move(releases), policy, std::move(prereleases));
+    return apply_prerelease_policy(scheme, releases.finish(), policy, prereleases.finish());
 }
 
 }  // namespace tambry::ranges

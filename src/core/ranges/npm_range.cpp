@@ -38,6 +38,7 @@
 #include "ranges/npm_range_patterns.hpp"
 #include "ranges/npm_range_rewrite.hpp"
 #include "ranges/range_syntax.hpp"
+#include "ranges/set_union.hpp"
 
 namespace tambry::ranges {
 namespace {
@@ -188,13 +189,17 @@ RangeResult<VersionSet> parse_npm_range(const RangeScheme& scheme, std::string_v
             return apply_prerelease_policy(scheme, IntervalSet::all(), policy, IntervalSet());
         }
     }
-    IntervalSet releases = std::move(alternatives.front().versions);
-    IntervalSet prereleases = std::move(alternatives.front().prereleases);
-    for (std::size_t i = 1; i < alternatives.size(); ++i) {
-        releases = releases.unite(alternatives[i].versions);
-        prereleases = prereleases.unite(alternatives[i].prereleases);
+    if (alternatives.size() == 1) {
+        Alternative& only = alternatives.front();
+        return apply_prerelease_policy(scheme, std::move(only.versions), policy, std::move(only.prereleases));
     }
-    return apply_prerelease_policy(scheme, std::move(releases), policy, std::move(prereleases));
+    SetUnion releases;
+    SetUnion prereleases;
+    for (const Alternative& alternative : alternatives) {
+        releases.add(alternative.versions);
+        prereleases.add(alternative.prereleases);
+    }
+    return apply_prerelease_policy(scheme, releases.finish(), policy, prereleases.finish());
 }
 
 }  // namespace tambry::ranges

@@ -226,9 +226,14 @@ bool match_loose_version(std::string_view text) {
     return match_patch_and_suffix(text, end, patch_end, patch, prerelease);
 }
 
-std::size_t version_or_xrange_end(std::string_view text, std::size_t pos) {
-    const std::size_t end = loose_version_end(text, pos);
-    return end != NONE ? end : strict_xrange_end(text, pos);
+std::size_t version_or_xrange_end(std::string_view text, std::size_t pos, std::size_t& no_version_before) {
+    if (pos >= no_version_before) {
+        const std::size_t end = loose_version_end(text, pos);
+        if (end != NONE) return end;
+        // From anywhere in the same run of digits the version fails alike.
+        no_version_before = digits_end(text, pos);
+    }
+    return strict_xrange_end(text, pos);
 }
 
 bool is_greater_equal_zero(std::string_view token, bool with_prerelease) {

@@ -44,8 +44,11 @@ bool match_loose_version(std::string_view text);
 
 // From `pos`, where a version or x-range starts after its prefix, the end of the
 // longest match node-semver's comparator trimming takes there: a loose version if
-// one starts there, else a strict x-range; NONE when neither does.
-std::size_t version_or_xrange_end(std::string_view text, std::size_t pos);
+// one starts there, else a strict x-range; NONE when neither does. Scanning a
+// text from left to right, `no_version_before` (0 at first) remembers where no
+// loose version can start, so that a long run of digits is read once, not once
+// for each of its digits.
+std::size_t version_or_xrange_end(std::string_view text, std::size_t pos, std::size_t& no_version_before);
 
 // Whether a comparator is ">=0.0.0" (or ">=0.0.0-0" when `with_prerelease`) in
 // node-semver's reading, where each "." of the pattern stands for any character.

@@ -1,5 +1,6 @@
 #include "ranges/npm_range_rewrite.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <initializer_list>
@@ -47,6 +48,8 @@ void split_on_spaces(std::string_view text, Piece piece) {
 // reader of it then rejects; from 1e21 on JavaScript writes an exponent, which no
 // comparator pattern reads.
 std::string plus_one(std::string_view digits) {
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.size() > 309) return "Infinity";  // at least 1e309, past every double
     if (digits.size() <= 15) {
         std::uint64_t small = 0;
         for (const char c : digits) small = small * 10 + static_cast<std::uint64_t>(c - '0');
@@ -228,6 +231,7 @@ bool rewrite_hyphen(const TracedText& alternative, bool include_prerelease, Trac
 void join_operators(TracedText& in) {
     const std::string_view text = in.bytes;
     TracedText out;
+    std::size_t no_version_before = 0;
     std::size_t copied = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -242,7 +246,7 @@ void join_operators(TracedText& in) {
                 out.append(in, copied, op_end);
                 copied = version_start;
             }
-            i = version_or_xrange_end(text, body);
+            i = version_or_xrange_end(text, body, no_version_before);
             continue;
         }
         if (body >= text.size()) break;
