@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <initializer_list>
 #include <cstdio>
+#include <initializer_list>
 #include <system_error>
 
 #include "native/npm.hpp"
