@@ -236,6 +236,10 @@ std::optional<SemverParts> parse_npm_version(std::string_view text) {
     return parts;
 }
 
+std::size_t js_space_length(std::string_view text, std::size_t pos) {
+    return pos < text.size() ? js_space_at(text, pos) : 0;
+}
+
 const NativeScheme& npm_scheme() { return NPM_SCHEME; }
 
 }  // namespace tambry::native
