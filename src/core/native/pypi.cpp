@@ -457,6 +457,8 @@ std::optional<Pep440Version> parse_pep440(std::string_view text) {
     return v;
 }
 
+bool parse_pep440_into(std::string_view text, Pep440Version& out) { return parse_into(text, out); }
+
 Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b) { return compare_parsed(a, b); }
 
 void append_pep440_key(const Pep440Version& v, KeyBuffer& out) { put_key(v, out); }

@@ -48,6 +48,10 @@ struct Pep440Version {
 // The parts of `text`, or nothing when packaging's Version rejects it.
 std::optional<Pep440Version> parse_pep440(std::string_view text);
 
+// The same into a version default-initialised by the caller ("Pep440Version v;"),
+// which spares the zero-filling of a value-initialised one: false when rejected.
+bool parse_pep440_into(std::string_view text, Pep440Version& out);
+
 // packaging's order of two parsed versions.
 Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b);
 
