@@ -38,6 +38,7 @@
 // packaging accepts a specifier whose numbers Python cannot read (over 4300
 // digits) and fails when it is used; here it is an invalid version at once.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,25 +91,32 @@ std::size_t skip_separator(std::string_view s, std::size_t i) { return i < s.siz
 std::size_t scan_pre(std::string_view s, std::size_t i) {
     constexpr std::string_view WORDS[] = {"alpha", "beta", "preview", "pre", "a", "b", "c", "rc"};
     const std::size_t at = skip_separator(s, i);
+    if (at >= s.size()) return i;
+    const char first = to_lower(s[at]);
+    if (first != 'a' && first != 'b' && first != 'c' && first != 'p' && first != 'r') return i;
     for (const std::string_view word : WORDS) {
-        if (starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
+        if (word[0] == first && starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
     }
     return i;
 }
 
 std::size_t scan_post(std::string_view s, std::size_t i) {
+    if (i >= s.size()) return i;
     if (i + 1 < s.size() && s[i] == '-' && is_digit(s[i + 1])) return skip_digits(s, i + 1);
     constexpr std::string_view WORDS[] = {"post", "rev", "r"};
     const std::size_t at = skip_separator(s, i);
+    if (at >= s.size()) return i;
+    const char first = to_lower(s[at]);
+    if (first != 'p' && first != 'r') return i;
     for (const std::string_view word : WORDS) {
-        if (starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
+        if (word[0] == first && starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
     }
     return i;
 }
 
 std::size_t scan_dev(std::string_view s, std::size_t i) {
     const std::size_t at = skip_separator(s, i);
-    if (!starts_with_word(s, at, "dev")) return i;
+    if (at >= s.size() || to_lower(s[at]) != 'd' || !starts_with_word(s, at, "dev")) return i;
     return skip_digits(s, skip_separator(s, at + 3));
 }
 
@@ -127,9 +135,9 @@ std::size_t scan_local(std::string_view s, std::size_t i) {
 
 // One specifier as read: its operator and its version text.
 struct Specifier {
-    Operator op;
+    Operator op = Operator::Equal;
     std::string_view version;  // without ".*"
-    std::size_t offset;        // of the version in the whole text
+    std::size_t offset = 0;    // of the version in the whole text
     bool wildcard = false;
 };
 
@@ -138,11 +146,11 @@ public:
     SpecifierReader(const RangeCursor& cursor, std::string_view item, std::size_t item_offset)
         : cursor_(cursor), item_(item), base_(item_offset) {}
 
-    RangeResult<Specifier> read() {
-        Specifier spec{Operator::Equal, {}, 0};
+    // Reads the item into `spec`; the error when it is not a specifier.
+    std::optional<RangeError> read(Specifier& spec) {
         std::size_t i = 0;
         if (!read_operator(spec.op, i)) {
-            return Failure{fail(0, "expected an operator ('~=', '==', '!=', '<=', '>=', '<', '>' or '===')")};
+            return fail(0, "expected an operator ('~=', '==', '!=', '<=', '>=', '<', '>' or '===')");
         }
         while (const std::size_t n = native::python_space_length(item_.substr(i))) i += n;
         const std::size_t start = i;
@@ -152,20 +160,21 @@ public:
                    native::python_space_length(item_.substr(i)) == 0) {
                 ++i;
             }
-            if (i == start) return Failure{fail(i, "expected a version")};
-            if (i != item_.size()) return Failure{fail(i, "expected ','")};
+            if (i == start) return fail(i, "expected a version");
+            if (i != item_.size()) return fail(i, "expected ','");
             spec.version = item_.substr(start);
-            return spec;
+            return std::nullopt;
         }
-        auto end = scan_version(spec, start);
-        if (!end.ok()) return Failure{std::move(end.error())};
-        spec.version = item_.substr(start, end.value() - start);
+        if (auto failure = scan_version(spec, start)) return failure;
+        spec.version = item_.substr(start);
         if (spec.wildcard) spec.version.remove_suffix(2);
-        return spec;
+        return std::nullopt;
     }
 
 private:
     bool read_operator(Operator& op, std::size_t& i) const {
+        const char first = item_[0];
+        if (first != '~' && first != '=' && first != '!' && first != '<' && first != '>') return false;
         for (const OperatorSpelling& spelling : OPERATORS) {
             if (item_.starts_with(spelling.text)) {
                 op = spelling.op;
@@ -178,8 +187,8 @@ private:
 
     RangeError fail(std::size_t i, std::string_view what) const { return cursor_.error_at(base_ + i, what); }
 
-    // The end of the version that starts at `i`, which must end the item.
-    RangeResult<std::size_t> scan_version(Specifier& spec, const std::size_t start) const {
+    // The version that starts at `start` must end the item.
+    std::optional<RangeError> scan_version(Specifier& spec, const std::size_t start) const {
         const std::string_view s = item_;
         std::size_t i = start;
         if (i < s.size() && (s[i] == 'v' || s[i] == 'V')) ++i;
@@ -187,13 +196,13 @@ private:
             const std::size_t digits_end = skip_digits(s, i);
             if (digits_end < s.size() && s[digits_end] == '!') i = digits_end + 1;
         }
-        if (i >= s.size() || !is_digit(s[i])) return Failure{fail(i, "expected a version")};
+        if (i >= s.size() || !is_digit(s[i])) return fail(i, "expected a version");
         i = skip_digits(s, i);
         std::size_t numbers = 1;
         for (; i + 1 < s.size() && s[i] == '.' && is_digit(s[i + 1]); ++numbers) i = skip_digits(s, i + 1);
         const bool matches_all = spec.op == Operator::Equal || spec.op == Operator::NotEqual;
         if (spec.op == Operator::Compatible && numbers < 2) {
-            return Failure{fail(start, "'~=' needs a version of at least two release numbers")};
+            return fail(start, "'~=' needs a version of at least two release numbers");
         }
         if (matches_all && s.substr(i, 2) == ".*") {
             spec.wildcard = true;
@@ -202,10 +211,10 @@ private:
             i = scan_dev(s, scan_post(s, scan_pre(s, i)));
             if (matches_all) i = scan_local(s, i);
         }
-        if (i == s.size()) return i;
-        if (s[i] == '+' && !matches_all) return Failure{fail(i, "a local version is allowed only after '==' or '!='")};
-        if (s.substr(i, 2) == ".*") return Failure{fail(i, "'.*' may follow only the release numbers after '==' or '!='")};
-        return Failure{fail(i, "expected ','")};
+        if (i == s.size()) return std::nullopt;
+        if (s[i] == '+' && !matches_all) return fail(i, "a local version is allowed only after '==' or '!='");
+        if (s.substr(i, 2) == ".*") return fail(i, "'.*' may follow only the release numbers after '==' or '!='");
+        return fail(i, "expected ','");
     }
 
     const RangeCursor& cursor_;
@@ -219,6 +228,9 @@ private:
 class DerivedVersion {
 public:
     explicit DerivedVersion(const Pep440Version& v) : v_(v) { v_.local = {}; }
+    // Its numbers may point into its own storage.
+    DerivedVersion(const DerivedVersion&) = delete;
+    DerivedVersion& operator=(const DerivedVersion&) = delete;
 
     // v and its local versions end here: the next dev-release of a dev-release,
     // else the first dev-release of the next post-release.
@@ -264,8 +276,7 @@ public:
     bool has_text() const { return readable_; }
 
     // The version as packaging prints it.
-    std::string text() const {
-        std::string out;
+    void append_text(std::string& out) const {
         if (!v_.epoch.is_zero()) {
             out.append(v_.epoch.digits());
             out.push_back('!');
@@ -286,7 +297,6 @@ public:
             out.append(".dev");
             out.append(v_.dev_number.digits());
         }
-        return out;
     }
 
 private:
@@ -313,32 +323,52 @@ private:
 };
 
 // The intersection of every specifier: the tightest bounds, and the stretches
-// "!=" leaves out.
+// "!=" leaves out. A bound is offered as the place of its cut and its text, and
+// only the tightest is kept, in place, so a long set costs two cuts.
 class SpecifierBounds {
 public:
-    void raise_lower(Cut cut) {
-        if (!lower_ || cut.at > lower_->at) lower_ = std::move(cut);
+    void raise_lower(std::string_view at, std::string_view text, bool above) {
+        if (!lower_ || at > std::string_view(lower_->at)) keep(lower_, at, text, above);
     }
-    void lower_upper(Cut cut) {
-        if (!upper_ || cut.at < upper_->at) upper_ = std::move(cut);
+    void lower_upper(std::string_view at, std::string_view text, bool above) {
+        if (!upper_ || at < std::string_view(upper_->at)) keep(upper_, at, text, above);
     }
-    void exclude(Cut from, Cut to) { holes_.push_back({std::move(from), std::move(to)}); }
+    void exclude(Cut from, Cut to) {
+        if (holes_.empty()) holes_.reserve(4);
+        holes_.push_back({std::move(from), std::move(to)});
+    }
     void hold_nothing() { nothing_ = true; }
 
     IntervalSet finish() {
         if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
-        if (holes_.empty()) return IntervalSet::span(std::move(lower_), std::move(upper_));
-        std::sort(holes_.begin(), holes_.end(), [](const Hole& a, const Hole& b) { return a.from.at < b.from.at; });
-        std::vector<Piece> pieces;
-        std::optional<Cut> start = lower_;
-        for (Hole& hole : holes_) {
+        std::vector<Cut> cuts;
+        cuts.reserve(2 + 2 * holes_.size());
+        if (holes_.empty()) {
+            if (lower_) cuts.push_back(std::move(*lower_));
+            if (upper_) cuts.push_back(std::move(*upper_));
+            return IntervalSet::from_cuts(!lower_, std::move(cuts));
+        }
+        // The stretches between the holes, in order: each cut is moved out once.
+        std::vector<std::uint32_t> order(holes_.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return holes_[a].from.at < holes_[b].from.at; });
+        Cut* start = lower_ ? &*lower_ : nullptr;
+        bool starts_inside = false;
+        auto stretch = [&](Cut* from, Cut* to) {
+            if (cuts.empty()) starts_inside = from == nullptr;
+            if (from) cuts.push_back(std::move(*from));
+            if (to) cuts.push_back(std::move(*to));
+        };
+        for (const std::uint32_t i : order) {
+            Hole& hole = holes_[i];
             if (upper_ && hole.from.at >= upper_->at) break;
             if (start && hole.to.at <= start->at) continue;
-            if (!start || hole.from.at > start->at) pieces.push_back({std::move(start), std::move(hole.from)});
-            start = std::move(hole.to);
+            if (!start || hole.from.at > start->at) stretch(start, &hole.from);
+            start = &hole.to;
         }
-        if (!start || !upper_ || start->at < upper_->at) pieces.push_back({std::move(start), std::move(upper_)});
-        return IntervalSet::union_of(std::move(pieces));
+        if (!start || !upper_ || start->at < upper_->at) stretch(start, upper_ ? &*upper_ : nullptr);
+        return IntervalSet::from_cuts(starts_inside, std::move(cuts));
     }
 
 private:
@@ -346,10 +376,39 @@ private:
         Cut from;
         Cut to;
     };
+
+    static void keep(std::optional<Cut>& slot, std::string_view at, std::string_view text, bool above) {
+        if (!slot) {
+            slot.emplace(Cut{std::string(at), std::string(text), above});
+            return;
+        }
+        slot->at.assign(at);
+        slot->text.assign(text);
+        slot->above = above;
+    }
+
     std::optional<Cut> lower_;
     std::optional<Cut> upper_;
     std::vector<Hole> holes_;
     bool nothing_ = false;
+};
+
+// The place of a cut: a version's key, followed by a 0 byte for the cut above it.
+class CutPlace {
+public:
+    CutPlace(const RangeScheme& scheme, const Pep440Version& v, bool above) : above_(above) {
+        at_.push_back(native::KEY_FORMAT);
+        at_.push_back(native::key_id(scheme.ecosystem));
+        native::append_pep440_key(v, at_);
+        if (above) at_.push_back(0);
+    }
+    std::string_view at() const { return key_view(at_); }
+    bool above() const { return above_; }
+    Cut cut(std::string_view text) const { return Cut{std::string(at()), std::string(text), above_}; }
+
+private:
+    KeyBuffer at_;
+    bool above_;
 };
 
 class SetBuilder {
@@ -357,49 +416,53 @@ public:
     explicit SetBuilder(const RangeCursor& cursor) : cursor_(cursor) {}
 
     std::optional<RangeError> add(const Specifier& spec) {
-        const std::optional<Pep440Version> parsed = native::parse_pep440(spec.version);
+        Pep440Version v;
+        const bool parsed = native::parse_pep440_into(spec.version, v);
         if (spec.op == Operator::Arbitrary) {
             if (!parsed) {
                 bounds_.hold_nothing();
             } else {
-                bounds_.raise_lower(below(*parsed, spec.version));
-                bounds_.lower_upper(above(*parsed, spec.version));
+                lower(place(v, false), spec.version);
+                upper(place(v, true), spec.version);
             }
             return std::nullopt;
         }
         if (!parsed) return cursor_.invalid_version(spec.version, spec.offset);
-        const Pep440Version& v = *parsed;
         if (spec.wildcard) {
             const std::size_t count = v.release.size();
-            Cut from = below(DerivedVersion(v).release_only(count, false).first_dev());
-            Cut to = below(DerivedVersion(v).release_only(count, true).first_dev());
-            add_span(spec.op == Operator::Equal, std::move(from), std::move(to));
+            DerivedVersion from(v);
+            from.release_only(count, false).first_dev();
+            DerivedVersion to(v);
+            to.release_only(count, true).first_dev();
+            if (spec.op == Operator::Equal) {
+                lower(from);
+                upper(to);
+            } else {
+                bounds_.exclude(place(from).cut(text_of(from)), place(to).cut(text_of(to)));
+            }
             return std::nullopt;
         }
         switch (spec.op) {
             case Operator::GreaterEqual:
-                bounds_.raise_lower(below(v, spec.version));
+                lower(place(v, false), spec.version);
                 break;
             case Operator::Greater:
-                bounds_.raise_lower(above_posts(v));
+                lower_above_posts(v);
                 break;
             case Operator::LessEqual:
-                bounds_.lower_upper(below(DerivedVersion(v).past_locals()));
+                upper(DerivedVersion(v).past_locals());
                 break;
             case Operator::Less:
-                add_less(v, spec.version);
+                upper_less(v, spec.version);
                 break;
             case Operator::Compatible:
-                bounds_.raise_lower(below(v, spec.version));
-                bounds_.lower_upper(below(DerivedVersion(v).release_only(v.release.size() - 1, true).first_dev()));
+                lower(place(v, false), spec.version);
+                upper(DerivedVersion(v).release_only(v.release.size() - 1, true).first_dev());
                 break;
             case Operator::Equal:
-            case Operator::NotEqual: {
-                Cut from = below(v, spec.version);
-                Cut to = v.local.empty() ? below(DerivedVersion(v).past_locals()) : above(v, spec.version);
-                add_span(spec.op == Operator::Equal, std::move(from), std::move(to));
+            case Operator::NotEqual:
+                equal(spec.op == Operator::Equal, v, spec.version);
                 break;
-            }
             case Operator::Arbitrary:
                 break;
         }
@@ -409,70 +472,75 @@ public:
     IntervalSet finish() { return bounds_.finish(); }
 
 private:
-    void key_of(const Pep440Version& v, KeyBuffer& key) const {
-        key.push_back(native::KEY_FORMAT);
-        key.push_back(native::key_id(cursor_.scheme().ecosystem));
-        native::append_pep440_key(v, key);
-    }
-    // The cuts around a version as written in the specifier.
-    Cut below(const Pep440Version& v, std::string_view text) const {
-        KeyBuffer key;
-        key_of(v, key);
-        return cut_below_key(key_view(key), text);
-    }
-    Cut above(const Pep440Version& v, std::string_view text) const {
-        KeyBuffer key;
-        key_of(v, key);
-        return cut_above_key(key_view(key), text);
-    }
-    Cut below(const DerivedVersion& derived) const {
-        KeyBuffer key;
-        key_of(derived.version(), key);
-        return cut_below_key(key_view(key), derived.has_text() ? derived.text() : std::string());
+    CutPlace place(const Pep440Version& v, bool above) const { return CutPlace(cursor_.scheme(), v, above); }
+    CutPlace place(const DerivedVersion& d) const { return place(d.version(), false); }
+    // A derived version's text, when Python can read it; else the cut is named by
+    // its key alone.
+    const std::string& text_of(const DerivedVersion& d) {
+        scratch_.clear();
+        if (d.has_text()) d.append_text(scratch_);
+        return scratch_;
     }
 
-    void add_span(bool keep, Cut from, Cut to) {
-        if (keep) {
-            bounds_.raise_lower(std::move(from));
-            bounds_.lower_upper(std::move(to));
-        } else {
-            bounds_.exclude(std::move(from), std::move(to));
+    void lower(const CutPlace& place, std::string_view text) { bounds_.raise_lower(place.at(), text, place.above()); }
+    void upper(const CutPlace& place, std::string_view text) { bounds_.lower_upper(place.at(), text, place.above()); }
+    void lower(const DerivedVersion& d) { lower(place(d), text_of(d)); }
+    void upper(const DerivedVersion& d) { upper(place(d), text_of(d)); }
+
+    // "==V" is V and its local versions, "==V+l" V+l alone; "!=" leaves that out.
+    void equal(bool keep, const Pep440Version& v, std::string_view text) {
+        const CutPlace from = place(v, false);
+        if (keep) lower(from, text);
+        if (!v.local.empty()) {
+            if (keep) return upper(place(v, true), text);
+            return bounds_.exclude(from.cut(text), place(v, true).cut(text));
         }
+        DerivedVersion end(v);
+        end.past_locals();
+        if (keep) return upper(end);
+        bounds_.exclude(from.cut(text), place(end).cut(text_of(end)));
     }
 
-    // Where ">V" starts.
-    Cut above_posts(const Pep440Version& v) const {
-        if (v.has_dev || v.has_post) return below(DerivedVersion(v).past_locals());
-        if (v.pre != Pre::None) return below(DerivedVersion(v).next_prerelease());
-        KeyBuffer key;
-        key.push_back(native::KEY_FORMAT);
-        key.push_back(native::key_id(cursor_.scheme().ecosystem));
-        native::append_pep440_longer_releases_key(v, key);
-        return cut_below_key(key_view(key));
+    // ">V" starts past V's post-releases, where longer releases start, unless V is
+    // a pre-release (then at its next pre-release) or a post- or dev-release.
+    void lower_above_posts(const Pep440Version& v) {
+        if (v.has_dev || v.has_post) {
+            lower(DerivedVersion(v).past_locals());
+        } else if (v.pre != Pre::None) {
+            lower(DerivedVersion(v).next_prerelease());
+        } else {
+            KeyBuffer at;
+            at.push_back(native::KEY_FORMAT);
+            at.push_back(native::key_id(cursor_.scheme().ecosystem));
+            native::append_pep440_longer_releases_key(v, at);
+            bounds_.raise_lower(key_view(at), {}, false);
+        }
     }
 
     // "<V" ends at V, or at V's own first dev-release; below "0.dev0", the least
     // version, it holds nothing, as packaging has it.
-    void add_less(const Pep440Version& v, std::string_view text) {
-        Cut end = v.is_prerelease() ? below(v, text) : below(DerivedVersion(v).first_dev());
-        if (end.at == lowest_key()) {
-            bounds_.hold_nothing();
-            return;
+    void upper_less(const Pep440Version& v, std::string_view text) {
+        if (v.is_prerelease()) {
+            if (is_least_version(v)) return bounds_.hold_nothing();
+            return upper(place(v, false), text);
         }
-        bounds_.lower_upper(std::move(end));
+        DerivedVersion first_dev(v);
+        first_dev.first_dev();
+        if (is_least_version(first_dev.version())) return bounds_.hold_nothing();
+        upper(first_dev);
     }
 
-    std::string lowest_key() const {
-        Pep440Version lowest;
-        lowest.release.push_back(native::PEP440_ZERO);
-        lowest.has_dev = true;
-        KeyBuffer key;
-        key_of(lowest, key);
-        return std::string(key_view(key));
+    // Whether v is "0.dev0", local labels aside.
+    static bool is_least_version(const Pep440Version& v) {
+        for (const Pep440Number& n : v.release) {
+            if (!n.is_zero()) return false;
+        }
+        return v.epoch.is_zero() && v.pre == Pre::None && !v.has_post && v.has_dev && v.dev_number.is_zero();
     }
 
     const RangeCursor& cursor_;
     SpecifierBounds bounds_;
+    std::string scratch_;
 };
 
 }  // namespace
@@ -488,9 +556,9 @@ RangeResult<VersionSet> parse_pypi_range(const RangeScheme& scheme, std::string_
         const std::string_view item = native::strip_python_space(raw);
         if (!item.empty()) {
             const std::size_t item_offset = start + static_cast<std::size_t>(item.data() - raw.data());
-            auto spec = SpecifierReader(cursor, item, item_offset).read();
-            if (!spec.ok()) return Failure{std::move(spec.error())};
-            if (auto failure = builder.add(spec.value())) return Failure{std::move(*failure)};
+            Specifier spec;
+            if (auto failure = SpecifierReader(cursor, item, item_offset).read(spec)) return Failure{std::move(*failure)};
+            if (auto failure = builder.add(spec)) return Failure{std::move(*failure)};
         }
         if (comma == std::string_view::npos) break;
         start = comma + 1;
