@@ -671,6 +671,9 @@ std::optional<ComposerVersion> composer_compare_pieces(std::string_view text) {
 
 void append_composer_key(const ComposerVersion& v, KeyBuffer& out) { put_key(v, out); }
 
+// A branch's key starts with BRANCH, a numbered version's with its first number.
+void append_composer_numbered_start_key(KeyBuffer& out) { out.push_back(BRANCH + 1); }
+
 const NativeScheme& composer_scheme() { return COMPOSER_SCHEME; }
 
 }  // namespace tambry::native

@@ -52,4 +52,8 @@ std::optional<ComposerVersion> composer_compare_pieces(std::string_view text);
 // Appends the key body of parsed pieces, as the scheme keys a version's text.
 void append_composer_key(const ComposerVersion& v, KeyBuffer& out);
 
+// Appends the key body of the place above every branch and below every numbered
+// version, where no version is spelled.
+void append_composer_numbered_start_key(KeyBuffer& out);
+
 }  // namespace tambry::native
