@@ -225,6 +225,145 @@ def arbitrary_candidates(text):
     return out
 
 
+
+# ---------------------------------------------------------------- Composer
+
+COMPOSER_BASES = ["0", "0.1", "0.3.1", "1", "1.0", "1.0.0", "1.2", "1.2.3", "2.0", "2", "2.5.1", "10.0", "0.0.3",
+                  "1.0.0.0", "7.4", "5.3.0", "01.2", "2010-01-02", "20100102", "99999.1"]
+COMPOSER_SUFFIXES = ["", "", "", "", "-dev", "-alpha1", "-beta", "-beta2", "-RC1", "-rc.2", "-p1", "-pl2",
+                     "-patch3", "-stable", "-alpha.1-dev", "@dev", "@beta", "@RC", "@stable", "@BETA", "@Alpha",
+                     "+build.5", "-beta+exp.sha", ".x-dev", "-b1", "-a2", "beta3", "RC2", "-STABLE"]
+COMPOSER_OPERATORS = ["", ">", ">=", "<", "<=", "=", "==", "!=", "<>", ">=", "<", "^", "~", "^", "~"]
+# composer/semver's satisfies takes these for branches; their key is 9999999-dev's.
+DEFAULT_BRANCHES = ["master", "trunk", "default", "dev-master", "dev-trunk", "dev-default", "DEV-master"]
+
+
+def composer_version_text(rng, base):
+    text = base + rng.choice(COMPOSER_SUFFIXES)
+    if rng.random() < 0.08:
+        text = "v" + text
+    return text
+
+
+def composer_constraint(rng):
+    """A constraint and the bases its bounds are near."""
+    base = rng.choice(COMPOSER_BASES)
+    kind = rng.random()
+    if kind < 0.08:
+        parts = base.split(".")[: rng.randint(1, 3)]
+        if not all(p.isdigit() for p in parts):
+            parts = ["1", "2"]
+        star = rng.choice([".*", ".x", ".X", ".x.x", ".*.*"])
+        return ("v" if rng.random() < 0.1 else "") + ".".join(parts) + star, ".".join(parts)
+    if kind < 0.15:
+        low = composer_version_text(rng, base).split("@")[0]
+        other = rng.choice(COMPOSER_BASES)
+        high = composer_version_text(rng, other).split("@")[0]
+        return f"{low}{rng.choice([' - ', '  -  ', ' -  '])}{high}", base + "|" + other
+    if kind < 0.19:
+        return rng.choice(["*", "x", "X", "v*", "*.*", "x.x", "*@dev", "@dev", "*@stable", "V*"]), "0"
+    if kind < 0.25:
+        branch = rng.choice(["dev-main", "dev-feature/x", "dev-foo", "dev-FOO", "dev-1.x", "1.x-dev", "2.0.x-dev",
+                             "dev-foo#abc123", "1.0.x-dev#abc", "foo-dev", "dev-bugfix-1"])
+        op = rng.choice(["", "", "=", "==", "!=", ">=", "<"])
+        return op + branch, "1.0"
+    if kind < 0.28:
+        return f"{composer_version_text(rng, base)} as {rng.choice(COMPOSER_BASES)}", base
+    op = rng.choice(COMPOSER_OPERATORS)
+    space = rng.choice(["", "", "", " "]) if op not in ("^", "~") else ""
+    return f"{op}{space}{composer_version_text(rng, base)}", base
+
+
+def composer_range(rng):
+    alternatives, bases = [], []
+    for _ in range(rng.choice([1, 1, 1, 2, 2, 3])):
+        parts = []
+        for _ in range(rng.choice([1, 1, 1, 2, 2, 3])):
+            text, near = composer_constraint(rng)
+            parts.append(text)
+            bases += near.split("|")
+        joiner = rng.choice([" ", ",", ", ", "  ", " , "])
+        alternatives.append(joiner.join(parts))
+    return rng.choice([" || ", "||", " | ", "|", " ||  "]).join(alternatives), bases
+
+
+def composer_neighbours(base):
+    numbers = [n for n in base.replace("-", ".").split(".") if n.isdigit()] or ["1"]
+    out = [base + s for s in ["", "-dev", "-alpha", "-alpha1", "-beta", "-beta2", "-RC1", "-RC2", "-p1", ".0", ".0.0",
+                              ".1", "-stable", ".0-dev", "-patch1", ".0.1-dev"]]
+    for i in range(min(len(numbers), 4)):
+        up = numbers[: i + 1]
+        up[i] = str(int(up[i]) + 1)
+        up = ".".join(up)
+        out += [up, up + "-dev", up + "-alpha1", up + ".0-RC1"]
+        if int(numbers[i]) > 0:
+            down = numbers[: i + 1]
+            down[i] = str(int(down[i]) - 1)
+            out += [".".join(down) + ".99", ".".join(down)]
+    out += ["0.0.0", "0.0.0-dev", "dev-main", "dev-foo", "dev-FOO", "dev-feature/x", "1.x-dev", "9999999-dev",
+            "v" + base, "99.0", "dev-1.x", "dev-foo-dev", "2.0.x-dev", "1.9999999.9999999.9999999-dev"]
+    return out
+
+
+COMPOSER_REJECTED = [
+    "", " ", "~>1.0", "||", "1.0 ||", "|| 1.0", "1.0 |||| 2.0", "foo", ">=foo", "1.0,,2.0", ">= 1.0 , , <2.0", ">=",
+    "1.0 -", "- 1.0", "1.0 - ", "^", "~", "^1.x", "V1.x", "1.x.2", "1.0.0.0.0", "^1.0.0.0.0", "=>1.0", "=<1.0",
+    ">>1.0", "1.0 - 2.0 - 3.0", "@", "1.0@foo", "1.0@beta@dev", "*.1", "x1", "1.0-beta-", "<1.0 as", "as 1.0",
+    "!==1.0", "1.0 - ", ">=1.0 <",
+]
+
+COMPOSER_ACCEPTED_ODDITIES = [
+    ">=3.0 <2.0 || ^2.0", "^2.0 || >=3.0 <2.0", ">=1.0 <2.0 || >=2.0 <3.0 || >=3.0 <4.0", ">=1.0 <2.0 || >=2.0 <=3.0",
+    ">=1.0 <=2.0 || >=2.0 <3.0", "^1.0 || ^2.0 || ^3.0", "^1.0 || ^1.0", "1.0 - 2.0 || 2.0 - 3.0",
+    ">=1.0,<1.0", ">1.0 <1.0", "1.0 2.0", "!=1.0 !=1.0", "^0.0.3", "^0", "^0.0", "~0", "~1", "~1.2.3.4",
+    "^1.2.3.4", "~1.0@dev", "^1.0@beta", ">=1.0@beta", "<1.0@dev", ">1.0@RC", "!=1.0@alpha", "=1.0@dev",
+    "1.0@dev", "<1.0-RC1", ">=1.0-RC1", ">=1.0RC1", ">=1.0beta", "<1.0-beta+build", "~1.2+build", "^1.2+build",
+    "1.0+build - 2.0+meta", "1.0 - 2", "1.0 - 2.1", "1.0 - 2.0.0", "1.0 - 2.0-beta", "1.0 - 2.x-dev",
+    "1.0-beta - 2.0@dev", "~1.x-dev", "~1.2.x-dev", "^1.x-dev", "00.x", "0.x", "0.0.x", "1.x.x", "v1.x",
+    "dev-master", "master", "dev-foo#abc", "dev-foo || dev-bar", "dev-foo 1.0", "!=dev-foo", ">=dev-foo", "<>1.0",
+    "foo-dev", ">=foo-dev", "1.0 as 2.0", "1.0@dev as 2.0", ">= 1.0", ">=  1.0", "  ^1.0  ", "^1.0 ,^1.2",
+    "1.0,2.0", "1.0 ,2.0", "1.0, 2.0", "1.0 , 2.0", ">=1.0 , <2.0 || 3.0", "^1.0||^2.0", "^1.0|^2.0",
+    "2010-01-02", ">=2010-01-02", "^9223372036854775806", "~1.9223372036854775806.0", "1.0.*@dev",
+    ">=1.0@STABLE", ">=1.0@Beta", "<2.0@DEV", "<2.0-p1", ">=2.0-patch1@beta", "<=1.0", "<=1.0-dev", ">1.0-dev",
+    "<1.0 >=0.5 !=0.7", "^1.0 !=1.5 !=1.6", "*", "*@dev", "x", "*.*", "v*", "^1.0 *", "* || dev-foo",
+    # PHP adds one past 2^63 - 1 as a float, and compares its printed form.
+    "^99999999999999999999", "~1.9223372036854775807", "1.9223372036854775807.*", "^9223372036854775807",
+    "1.0 - 9223372036854775807", "~1." + "9" * 400,
+]
+
+
+def composer_rows(rng, labeller):
+    ranges = [composer_range(rng) for _ in range(520)]
+    ranges += [(text, ["1.0", "2.0", "0.5", "3.0", "1.5"]) for text in COMPOSER_ACCEPTED_ODDITIES]
+    ranges += [(text, []) for text in COMPOSER_REJECTED]
+    for _ in range(60):
+        text, bases = composer_range(rng)
+        chars = list(text)
+        where = rng.randint(0, len(chars))
+        chars.insert(where, rng.choice("<>=!~^*|-,. @vx#"))
+        ranges.append(("".join(chars), bases))
+    seen = set()
+    ranges = [(t, b) for t, b in ranges if not (t in seen or seen.add(t)) and not any(c in t for c in FORBIDDEN)]
+    accepted = run_labeller(labeller, [t + "\t" for t, _ in ranges])
+    rows = []
+    for (text, bases), answer in zip(ranges, accepted):
+        if answer == "!":
+            rows.append((text, "", "!"))
+            continue
+        pool = []
+        for base in bases or ["1.0"]:
+            pool += composer_neighbours(base)
+        # satisfies takes the default branches for branches, where their key is
+        # 9999999-dev's: neither is asked about (the difference is tested by hand).
+        pool = [v for v in unique(pool) if v not in DEFAULT_BRANCHES and "9999999-dev" != v]
+        rows += [(text, v, None) for v in rng.sample(pool, min(len(pool), 10))]
+    pending = [i for i, row in enumerate(rows) if row[2] is None]
+    labels = run_labeller(labeller, [rows[i][0] + "\t" + rows[i][1] for i in pending])
+    for i, label in zip(pending, labels):
+        assert label not in ("!", "ok"), (rows[i], label)
+        rows[i] = (rows[i][0], rows[i][1], label)
+    return [row for row in rows if row[2] != "e"]
+
 # ---------------------------------------------------------------- main
 
 def write(path, header, rows):
@@ -243,6 +382,8 @@ def main():
     pypi_versions = [args.packaging_python, str(HERE / "labellers" / "pep440_label.py")]
     rows = pypi_rows(random.Random(20261215), pypi, pypi_versions)
     write(OUT / "pypi.tsv", "range\tversion\texpected\tincluded\texcluded", rows)
+    composer = [args.php, str(HERE / "labellers" / "composer_range_label.php")]
+    write(OUT / "composer.tsv", "range\tversion\texpected", composer_rows(random.Random(20261216), composer))
 
 
 if __name__ == "__main__":
