@@ -341,13 +341,17 @@ public:
 
     IntervalSet finish() {
         if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
+        if (holes_.empty()) {
+            // One bound is one allocation this way; two, the same as from_cuts.
+            if (!lower_ || !upper_) return IntervalSet::span(std::move(lower_), std::move(upper_));
+            std::vector<Cut> cuts;
+            cuts.reserve(2);
+            cuts.push_back(std::move(*lower_));
+            cuts.push_back(std::move(*upper_));
+            return IntervalSet::from_cuts(false, std::move(cuts));
+        }
         std::vector<Cut> cuts;
         cuts.reserve(2 + 2 * holes_.size());
-        if (holes_.empty()) {
-            if (lower_) cuts.push_back(std::move(*lower_));
-            if (upper_) cuts.push_back(std::move(*upper_));
-            return IntervalSet::from_cuts(!lower_, std::move(cuts));
-        }
         // The stretches between the holes, in order: each cut is moved out once.
         std::vector<std::uint32_t> order(holes_.size());
         for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
