@@ -95,7 +95,8 @@ std::size_t conjunction_separator_end(std::string_view s, std::size_t p) {
         while (q + 1 + trail < s.size() && s[q + 1 + trail] == ' ') ++trail;
         for (std::size_t t = trail + 1; t-- > 0;) {
             const std::size_t r = q + 1 + t;
-            const bool refused = (r < s.size() && s[r] == ',') || s.substr(r, 2) == "as" || at_end_or_final_newline(s, r);
+            const bool refused =
+                (r < s.size() && s[r] == ',') || s.substr(r, 2) == "as" || at_end_or_final_newline(s, r);
             if (!refused) return r;
         }
     }

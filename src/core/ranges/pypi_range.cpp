@@ -95,7 +95,9 @@ std::size_t scan_pre(std::string_view s, std::size_t i) {
     const char first = to_lower(s[at]);
     if (first != 'a' && first != 'b' && first != 'c' && first != 'p' && first != 'r') return i;
     for (const std::string_view word : WORDS) {
-        if (word[0] == first && starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
+        if (word[0] == first && starts_with_word(s, at, word)) {
+            return skip_digits(s, skip_separator(s, at + word.size()));
+        }
     }
     return i;
 }
@@ -109,7 +111,9 @@ std::size_t scan_post(std::string_view s, std::size_t i) {
     const char first = to_lower(s[at]);
     if (first != 'p' && first != 'r') return i;
     for (const std::string_view word : WORDS) {
-        if (word[0] == first && starts_with_word(s, at, word)) return skip_digits(s, skip_separator(s, at + word.size()));
+        if (word[0] == first && starts_with_word(s, at, word)) {
+            return skip_digits(s, skip_separator(s, at + word.size()));
+        }
     }
     return i;
 }
@@ -561,7 +565,9 @@ RangeResult<VersionSet> parse_pypi_range(const RangeScheme& scheme, std::string_
         if (!item.empty()) {
             const std::size_t item_offset = start + static_cast<std::size_t>(item.data() - raw.data());
             Specifier spec;
-            if (auto failure = SpecifierReader(cursor, item, item_offset).read(spec)) return Failure{std::move(*failure)};
+            if (auto failure = SpecifierReader(cursor, item, item_offset).read(spec)) {
+                return Failure{std::move(*failure)};
+            }
             if (auto failure = builder.add(spec)) return Failure{std::move(*failure)};
         }
         if (comma == std::string_view::npos) break;
