@@ -378,6 +378,181 @@ bool parse_into(std::string_view text, ComposerVersion& v) {
     return true;
 }
 
+// VersionParser::normalize's text, built by the same steps as parse_into: the
+// numbers as written, padded with ".0", and the stability words spelled one way.
+std::string_view word_text(Kind kind) {
+    switch (kind) {
+        case Kind::Alpha: return "alpha";
+        case Kind::Beta: return "beta";
+        case Kind::Rc: return "RC";
+        case Kind::Patch: return "patch";
+        default: return "stable";
+    }
+}
+
+// The modifier's text after the numbers; false when a lowercase "stable" ends the
+// version there, dev mark and all.
+bool append_modifier_text(const Modifier& modifier, std::string& out) {
+    if (modifier.has_word) {
+        if (modifier.plain_stable) return false;
+        out.push_back('-');
+        out.append(word_text(modifier.word));
+        std::string_view numbers = modifier.numbers;
+        while (!numbers.empty() && (numbers.front() == '.' || numbers.front() == '-')) numbers.remove_prefix(1);
+        out.append(numbers);
+    }
+    if (modifier.dev) out.append("-dev");
+    return true;
+}
+
+bool classical_text(std::string_view body, std::string& out) {
+    std::size_t i = after_v(body);
+    const std::size_t major = i;
+    i = end_of_digits(body, i);
+    if (i == major || i - major > 5) return false;
+    const std::size_t numbers_start = major;
+    int count = 1;
+    for (; count < 4 && i + 1 < body.size() && body[i] == '.' && is_digit(body[i + 1]); ++count) {
+        i = end_of_digits(body, i + 1);
+    }
+    Modifier modifier;
+    if (!match_modifier(body.substr(i), modifier)) return false;
+    out.append(body.substr(numbers_start, i - numbers_start));
+    for (; count < 4; ++count) out.append(".0");
+    append_modifier_text(modifier, out);
+    return true;
+}
+
+bool date_text(std::string_view body, std::string& out) {
+    const std::size_t start = after_v(body);
+    std::size_t end = start;
+    while (end < body.size() && (is_digit(body[end]) || is_date_separator(body[end]))) ++end;
+    while (end > start && !is_digit(body[end - 1])) --end;
+    if (end == start || !is_digit(body[start])) return false;
+    const std::string_view date = body.substr(start, end - start);
+    if (!date_runs_fit(date)) return false;
+    Modifier modifier;
+    if (!match_modifier(body.substr(end), modifier)) return false;
+    for (const char c : date) out.push_back(is_digit(c) ? c : '.');
+    append_modifier_text(modifier, out);
+    return true;
+}
+
+bool branch_numbers_text(std::string_view name, std::string& out) {
+    std::size_t i = after_v(name);
+    if (i >= name.size() || !is_digit(name[i])) return false;
+    const std::size_t major = i;
+    i = end_of_digits(name, i);
+    out.append(name.substr(major, i - major));
+    int count = 1;
+    for (; count < 4 && i + 1 < name.size() && name[i] == '.'; ++count) {
+        const char c = name[i + 1];
+        if (is_digit(c)) {
+            const std::size_t end = end_of_digits(name, i + 1);
+            out.append(name.substr(i, end - i));
+            i = end;
+        } else if (c == 'x' || c == 'X' || c == '*') {
+            out.append(".9999999");
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    if (i != name.size()) return false;
+    for (; count < 4; ++count) out.append(".9999999");
+    out.append("-dev");
+    return true;
+}
+
+bool dev_suffix_text(std::string_view body, std::string& out) {
+    const std::size_t n = body.size();
+    if (n < 3 || !equals_ignoring_case(body.substr(n - 3), "dev")) return false;
+    std::size_t end = n - 3;
+    if (end > 0 && (body[end - 1] == '.' || body[end - 1] == '-')) --end;
+    const std::size_t newline = body.substr(0, end).rfind('\n');
+    const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
+    return branch_numbers_text(php_trim(body.substr(start, end - start)), out);
+}
+
+bool normalize_into(std::string_view text, std::string& out) {
+    std::string_view s = php_trim(text);
+    const bool has_separators = needs_alias_or_build_rule(s);
+    if (has_separators) s = without_alias(s);
+    s = without_stability_flag(s);
+    if (is_default_branch(s)) {
+        out.append("dev-");
+        out.append(s);
+        return true;
+    }
+    if (s.size() >= 4 && equals_ignoring_case(s.substr(0, 4), "dev-")) {
+        out.append("dev-");
+        out.append(s.substr(4));
+        return true;
+    }
+    if (has_separators) s = without_build(s);
+    const std::string_view body = before_final_newline(s);
+    if (classical_text(body, out)) return true;
+    out.clear();
+    if (date_text(body, out)) return true;
+    out.clear();
+    return dev_suffix_text(body, out);
+}
+
+// PHP's version_compare reads a text as pieces: "-", "_" and "+" become ".", a
+// "." goes between digits and other characters, and any other character that is
+// not a letter or digit is a ".". A piece of digits is a number; any other piece
+// ranks by the first of dev, alpha, a, beta, b, RC, rc, #, pl, p that starts it,
+// and below dev when none does.
+constexpr bool is_php_special(char c) { return c == '-' || c == '_' || c == '+'; }
+constexpr bool is_php_digit(char c) { return is_digit(c); }
+constexpr bool is_php_other(char c) { return !is_digit(c) && c != '.'; }
+
+std::string php_canonical(std::string_view text) {
+    std::string out;
+    if (text.empty()) return out;
+    out.reserve(text.size() * 2);
+    char last = text[0];
+    out.push_back(last);
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        const char previous_out = out.back();
+        if (is_php_special(c)) {
+            if (previous_out != '.') out.push_back('.');
+        } else if ((is_php_other(last) && is_php_digit(c)) || (is_php_digit(last) && is_php_other(c))) {
+            if (previous_out != '.') out.push_back('.');
+            out.push_back(c);
+        } else if (!is_alnum(c)) {
+            if (previous_out != '.') out.push_back('.');
+        } else {
+            out.push_back(c);
+        }
+        last = c;
+    }
+    return out;
+}
+
+// The rank of a word piece: the Kind it sorts as, or false for "#", which no
+// Kind stands for.
+bool word_kind(std::string_view piece, Kind& kind) {
+    struct Form {
+        std::string_view name;
+        Kind kind;
+        bool hash;
+    };
+    constexpr Form FORMS[] = {{"dev", Kind::Dev, false},   {"alpha", Kind::Alpha, false}, {"a", Kind::Alpha, false},
+                              {"beta", Kind::Beta, false}, {"b", Kind::Beta, false},      {"RC", Kind::Rc, false},
+                              {"rc", Kind::Rc, false},     {"#", Kind::Stable, true},     {"pl", Kind::Patch, false},
+                              {"p", Kind::Patch, false}};
+    for (const Form& form : FORMS) {
+        if (piece.starts_with(form.name)) {
+            kind = form.kind;
+            return !form.hash;
+        }
+    }
+    kind = Kind::Stable;  // below dev, as every unknown word
+    return true;
+}
+
 Ordering compare_bytes(std::string_view a, std::string_view b) {
     const int c = a.compare(b);
     return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
@@ -466,6 +641,38 @@ std::optional<ComposerVersion> parse_composer(std::string_view text) {
 }
 
 Ordering compare_composer(const ComposerVersion& a, const ComposerVersion& b) { return compare_parsed(a, b); }
+
+std::optional<std::string> normalize_composer(std::string_view text) {
+    std::optional<std::string> out(std::in_place);
+    if (!normalize_into(text, *out)) return std::nullopt;
+    return out;
+}
+
+std::optional<ComposerVersion> composer_compare_pieces(std::string_view text) {
+    std::optional<ComposerVersion> v(std::in_place);
+    const std::string canonical = php_canonical(text);
+    std::string_view rest = canonical;
+    for (;;) {
+        const std::size_t dot = rest.find('.');
+        const std::string_view piece = rest.substr(0, dot);
+        if (!piece.empty() && is_digit(piece[0])) {
+            std::size_t i = 0;
+            push_number(*v, read_php_number(piece, i));
+        } else {
+            Kind kind;
+            if (!word_kind(piece, kind)) return std::nullopt;
+            push_word(*v, kind);
+        }
+        if (dot == std::string_view::npos) break;
+        rest.remove_prefix(dot + 1);
+    }
+    return v;
+}
+
+void append_composer_key(const ComposerVersion& v, KeyBuffer& out) { put_key(v, out); }
+
+// A branch's key starts with BRANCH, a numbered version's with its first number.
+void append_composer_numbered_start_key(KeyBuffer& out) { out.push_back(BRANCH + 1); }
 
 const NativeScheme& composer_scheme() { return COMPOSER_SCHEME; }
 

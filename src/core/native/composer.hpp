@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "native/native_scheme.hpp"
 #include "small_vec.hpp"
 #include "version_model.hpp"
 
@@ -36,5 +38,22 @@ std::optional<ComposerVersion> parse_composer(std::string_view text);
 
 // composer/semver's order of two parsed versions (two branches by their names).
 Ordering compare_composer(const ComposerVersion& a, const ComposerVersion& b);
+
+// The text VersionParser::normalize gives for `text` ("1.2" gives "1.2.0.0",
+// "master" gives "dev-master"), or nothing when it throws.
+std::optional<std::string> normalize_composer(std::string_view text);
+
+// The pieces PHP's version_compare reads in a text as it stands, not normalized:
+// the version a constraint compares with when composer/semver builds the text
+// itself ("1.0.0.0-RC1-dev", "2.0.0.0-BETA"). Nothing when a piece ranks as "#",
+// which no version holds.
+std::optional<ComposerVersion> composer_compare_pieces(std::string_view text);
+
+// Appends the key body of parsed pieces, as the scheme keys a version's text.
+void append_composer_key(const ComposerVersion& v, KeyBuffer& out);
+
+// Appends the key body of the place above every branch and below every numbered
+// version, where no version is spelled.
+void append_composer_numbered_start_key(KeyBuffer& out);
 
 }  // namespace tambry::native

@@ -457,7 +457,27 @@ std::optional<Pep440Version> parse_pep440(std::string_view text) {
     return v;
 }
 
+bool parse_pep440_into(std::string_view text, Pep440Version& out) { return parse_into(text, out); }
+
 Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b) { return compare_parsed(a, b); }
+
+void append_pep440_key(const Pep440Version& v, KeyBuffer& out) { put_key(v, out); }
+
+std::size_t python_space_length(std::string_view text) {
+    if (text.empty()) return 0;
+    return python_space_at_start(reinterpret_cast<const U8*>(text.data()), text.size());
+}
+
+std::string_view strip_python_space(std::string_view text) { return trim_python_space(text); }
+
+// Right after the release numbers a key has either a suffix byte, all below
+// NUMBER_FLOOR, or the next release number, never below it.
+void append_pep440_longer_releases_key(const Pep440Version& v, KeyBuffer& out) {
+    put_number(out, v.epoch);
+    const std::size_t size = trimmed_release_size(v);
+    for (std::size_t i = 0; i < size; ++i) put_number(out, v.release[i]);
+    out.push_back(NUMBER_FLOOR);
+}
 
 const NativeScheme& pypi_scheme() { return PYPI_SCHEME; }
 

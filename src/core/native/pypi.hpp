@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "native/native_scheme.hpp"
 #include "small_vec.hpp"
 #include "version_model.hpp"
 
@@ -47,7 +48,27 @@ struct Pep440Version {
 // The parts of `text`, or nothing when packaging's Version rejects it.
 std::optional<Pep440Version> parse_pep440(std::string_view text);
 
+// The same into a version default-initialised by the caller ("Pep440Version v;"),
+// which spares the zero-filling of a value-initialised one: false when rejected.
+bool parse_pep440_into(std::string_view text, Pep440Version& out);
+
 // packaging's order of two parsed versions.
 Ordering compare_pep440(const Pep440Version& a, const Pep440Version& b);
+
+// Appends the key body of a parsed version, as the scheme keys its text.
+void append_pep440_key(const Pep440Version& v, KeyBuffer& out);
+
+// The byte length of the white-space character that starts `text`, as Python's
+// `\s` and str.strip() see white space (Unicode spaces included), or 0.
+std::size_t python_space_length(std::string_view text);
+
+// `text` without the white space str.strip() removes.
+std::string_view strip_python_space(std::string_view text);
+
+// Appends the key body of the place where the releases longer than v's start (for
+// "1.0": "1.0.1", "1.0.0.1", ...), which lies above every version sharing v's epoch
+// and release: its pre-, post- and dev-releases and their local labels. No version
+// is spelled there.
+void append_pep440_longer_releases_key(const Pep440Version& v, KeyBuffer& out);
 
 }  // namespace tambry::native
