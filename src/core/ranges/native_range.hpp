@@ -24,8 +24,9 @@
 //     apply_prerelease_policy: Include makes them equal; Exclude leaves no
 //     pre-release; Default applies the ecosystem tool's own rule (npm: a pre-release
 //     only where a comparator of its alternative names a pre-release of the same
-//     major.minor.patch; PyPI: none unless a specifier names a pre-release; deb: no
-//     rule, all versions alike). Which versions are pre-releases is the scheme's
+//     major.minor.patch; cargo: the same per comparator list; Hex: Elixir's
+//     allow_pre: false; PyPI, deb and the rest: no rule, all versions alike, as
+//     packaging's SpecifierSet.contains tests them since its 26 releases). Which versions are pre-releases is the scheme's
 //     is_prerelease; a rule is a set of keys, so it survives union, intersection and
 //     complement exactly.
 #pragma once

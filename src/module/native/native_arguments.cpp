@@ -41,14 +41,22 @@ bool version_text(const NativeState& state, PyObject* obj, std::string_view& out
         if (!holder) return false;
         obj = holder.get();
     }
-    if (utf8_of_str(obj, out)) return true;
+    return text_of_str(obj, out, holder);
+}
+
+bool text_of_str(PyObject* str, std::string_view& out, PyRef& holder) {
+    if (utf8_of_str(str, out)) return true;
     // A str with lone surrogates has no UTF-8; its surrogates are passed on as the
     // bytes they would take, which a scheme may accept (Maven takes any text).
     PyErr_Clear();
-    holder = PyRef(PyUnicode_AsEncodedString(obj, "utf-8", "surrogatepass"));
+    holder = PyRef(PyUnicode_AsEncodedString(str, "utf-8", "surrogatepass"));
     if (!holder) return false;
     out = {PyBytes_AS_STRING(holder.get()), static_cast<std::size_t>(PyBytes_GET_SIZE(holder.get()))};
     return true;
+}
+
+PyObject* str_of_text(std::string_view text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass");
 }
 
 bool convert_invalid_mode(PyObject* obj, bool& nulls) {
@@ -66,7 +74,7 @@ bool convert_invalid_mode(PyObject* obj, bool& nulls) {
 
 PyObject* raise_invalid_version(const NativeState& state, NativeEcosystem ecosystem, std::string_view text,
                                 Py_ssize_t index) {
-    PyRef version(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
+    PyRef version(str_of_text(text));
     if (!version) return nullptr;
     const std::string_view name = native_name(ecosystem);
     PyRef eco(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));

@@ -41,6 +41,12 @@ bool convert_native_ecosystem(PyObject* obj, NativeEcosystem& out);
 // anything else.
 bool version_text(const NativeState& state, PyObject* obj, std::string_view& out, PyRef& holder);
 
+// The text of a str as the layers read it: its UTF-8, or for a str with lone
+// surrogates the bytes they would take ("surrogatepass"), which `holder` keeps.
+bool text_of_str(PyObject* str, std::string_view& out, PyRef& holder);
+// The str of such a text: the inverse of text_of_str.
+PyObject* str_of_text(std::string_view text);
+
 // Raises InvalidVersion for `text` under `ecosystem`; `index` is the place in a
 // collection, or negative for a lone argument.
 PyObject* raise_invalid_version(const NativeState& state, NativeEcosystem ecosystem, std::string_view text,

@@ -40,6 +40,13 @@ bool convert_prereleases(PyObject* obj, PrereleasePolicy& out) {
     return true;
 }
 
+// A str argument's text; a str with lone surrogates is read as text_of_str reads
+// it, so that the parser rejects it with its own message.
+bool convert_range_text(const char* parameter, PyObject* obj, std::string_view& out, PyRef& holder) {
+    if (!PyUnicode_Check(obj)) return convert_text_failed(parameter, obj);
+    return native::text_of_str(obj, out, holder);
+}
+
 }  // namespace
 
 PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -53,10 +60,12 @@ PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t na
         }
         PyObject* slots[3];
         std::string_view text;
+        PyRef holder;
         NativeEcosystem ecosystem;
         PrereleasePolicy policy;
         if (!bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots) ||
-            !convert_text("text", slots[0], text) || !native::convert_native_ecosystem(slots[1], ecosystem) ||
+            !convert_range_text("text", slots[0], text, holder) ||
+            !native::convert_native_ecosystem(slots[1], ecosystem) ||
             !convert_prereleases(slots[2], policy)) {
             return nullptr;
         }
@@ -69,8 +78,9 @@ PyObject* from_vers_entry(PyObject* type, PyObject* const* args, Py_ssize_t narg
     return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[1];
         std::string_view uri;
+        PyRef holder;
         if (!bind_fastcall(FROM_VERS_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots) ||
-            !convert_text("uri", slots[0], uri)) {
+            !convert_range_text("uri", slots[0], uri, holder)) {
             return nullptr;
         }
         return finish(state_of_type(reinterpret_cast<PyTypeObject*>(type)), parse_vers(uri));

@@ -12,7 +12,7 @@ PyObject* text_to_str(std::string_view text, const char* errors) {
 // InvalidVersion carries: the version, the ecosystem, and no index.
 PyObject* raise_invalid_version_in_range(const RangesState& state, const RangeError& error) {
     PyRef message(text_to_str(error.message, "replace"));
-    PyRef version(text_to_str(error.version, "surrogateescape"));
+    PyRef version(text_to_str(error.version, "surrogatepass"));
     PyRef eco(text_to_str(error.ecosystem, "strict"));
     if (!message || !version || !eco) return nullptr;
     PyRef exception(PyObject_CallOneArg(state.native.invalid_version, message.get()));

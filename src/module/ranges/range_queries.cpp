@@ -124,7 +124,7 @@ PyObject* bound_text(const Cut& cut) {
             text.push_back(HEX_DIGITS[static_cast<unsigned char>(c) & 15]);
         }
     }
-    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    return native::str_of_text(text);
 }
 
 PyObject* bound_key(const Cut& cut) {

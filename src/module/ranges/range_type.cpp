@@ -33,9 +33,7 @@ bool check_same_ecosystem(const VersionSet& a, const VersionSet& b) {
 
 namespace {
 
-PyObject* text_to_str(const std::string& text) {
-    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
-}
+PyObject* text_to_str(const std::string& text) { return native::str_of_text(text); }
 
 void dealloc_slot(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
