@@ -10,6 +10,7 @@ import doctest
 import os
 import re
 import subprocess
+import sys
 import sysconfig
 from pathlib import Path
 
@@ -52,6 +53,20 @@ def test_no_session_outside_python_blocks():
     assert ">>>" not in outside
 
 
+# Runs in a child interpreter: the README's engine examples start the thread pools
+# and allocators of pyarrow and DuckDB, which must not stay in the test process.
+DOCTEST_RUNNER = """
+import doctest, sys
+document, path = sys.stdin.read(), sys.argv[1]
+test = doctest.DocTestParser().get_doctest(document, {}, "README.md", path, 0)
+runner = doctest.DocTestRunner(optionflags=doctest.REPORT_NDIFF)
+report = []
+runner.run(test, out=report.append)
+print(runner.failures, runner.tries)
+print("".join(report), end="")
+"""
+
+
 def test_python_examples():
     # One document made of the README with everything but the python blocks
     # blanked out, so that a failure names the README's own line numbers.
@@ -61,12 +76,15 @@ def test_python_examples():
         for offset, line in enumerate(block.split("\n")[:-1]):
             lines[first_line - 1 + offset] = line
     document = "\n".join(lines)
-    test = doctest.DocTestParser().get_doctest(document, {}, "README.md", str(README), 0)
-    runner = doctest.DocTestRunner(optionflags=doctest.REPORT_NDIFF)
-    report = []
-    runner.run(test, out=report.append)
-    assert runner.failures == 0, "".join(report)
-    assert runner.tries == len(doctest.DocTestParser().get_examples(document)) >= 40
+    result = subprocess.run(
+        [sys.executable, "-c", DOCTEST_RUNNER, str(README)],
+        input=document, capture_output=True, text=True, cwd=ROOT, timeout=300,
+    )
+    assert result.returncode == 0, result.stderr
+    counts, _, report = result.stdout.partition("\n")
+    failures, tries = map(int, counts.split())
+    assert failures == 0, report
+    assert tries == len(doctest.DocTestParser().get_examples(document)) >= 40
 
 
 def console_sessions():
@@ -103,7 +121,7 @@ def test_console_examples(command, expected):
 
 def test_console_examples_cover_every_command():
     used = {word for param in console_sessions() for word in re.findall(r"\btambry (\w+)", param.values[0])}
-    assert used == {"compare", "sort", "max", "detect", "info"}
+    assert used == {"compare", "sort", "max", "detect", "info", "check", "satisfies", "filter", "key"}
 
 
 def test_set_up_section_has_exactly_the_two_commands():
