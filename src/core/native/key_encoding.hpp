@@ -32,6 +32,16 @@ inline void put_u64(KeyBuffer& out, std::uint64_t value) {
 // no value. Numbers beyond 64 bits follow every 64-bit one, as the tag 0xF8, their
 // digit count and their digits.
 inline void put_digits(KeyBuffer& out, std::string_view digits) {
+    // Most version numbers are one or two digits without a leading zero: their
+    // value is below 0xF0, one byte.
+    if (digits.size() == 1) {
+        out.push_back(static_cast<unsigned char>(digits[0] - '0'));
+        return;
+    }
+    if (digits.size() == 2 && digits[0] != '0') {
+        out.push_back(static_cast<unsigned char>((digits[0] - '0') * 10 + (digits[1] - '0')));
+        return;
+    }
     std::size_t start = 0;
     while (start < digits.size() && digits[start] == '0') ++start;
     digits.remove_prefix(start);
