@@ -21,7 +21,7 @@ import pathlib
 import re
 
 import pytest
-from hypothesis import given, settings
+from hypothesis import given
 from hypothesis import strategies as st
 
 from tambry import native
