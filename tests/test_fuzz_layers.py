@@ -152,11 +152,8 @@ def assert_linear(make):
     assert took < SLOWER_THAN_VERS * by_vers + 0.002, f"{took:.3f} s, against {by_vers:.3f} s from its vers"
 
 
-# A clause of Debian alternatives is united one alternative at a time.
-QUADRATIC = {("deb", " | ")}
 LIST_CASES = [
-    pytest.param(eco, item, joiner, id=f"{eco}-{item}-{joiner.strip() or 'space'}",
-                 marks=[pytest.mark.xfail(strict=True, reason="quadratic")] if (eco, joiner) in QUADRATIC else [])
+    pytest.param(eco, item, joiner, id=f"{eco}-{item}-{joiner.strip() or 'space'}")
     for eco in native.ECOSYSTEMS
     for item, joiner in list_shapes(eco)
 ]
@@ -179,7 +176,6 @@ def test_long_osv_event_lists_and_version_lists_cost_linear_time():
     assert_linear(lambda: VersionRange.from_affected({"package": {"ecosystem": "npm"}, "versions": versions}))
 
 
-@pytest.mark.xfail(strict=True, reason="an affected entry's ranges are united one at a time")
 def test_long_lists_of_osv_ranges_cost_linear_time():
     affected = {"package": {"ecosystem": "npm"}, "ranges": [osv_interval(i) for i in range(LONG)]}
     assert_linear(lambda: VersionRange.from_affected(affected))
@@ -188,7 +184,6 @@ def test_long_lists_of_osv_ranges_cost_linear_time():
 # --- vers bounds of bytes that are not UTF-8 ----------------------------------------------
 
 
-@pytest.mark.xfail(strict=True, reason="a percent-escape may spell bytes that are not UTF-8")
 @pytest.mark.parametrize("uri", ["vers:deb/>=1%FF", "vers:maven/>=1%C3", "vers:deb/>=1%ED%A0%80"])
 def test_vers_bounds_that_are_not_utf8(uri):
     # Either the vers is refused, or intervals() names its bound by a text that

@@ -40,6 +40,7 @@
 #include "native/composer.hpp"
 #include "ranges/composer_constraint.hpp"
 #include "ranges/range_syntax.hpp"
+#include "ranges/set_union.hpp"
 
 namespace tambry::ranges {
 namespace {
@@ -229,13 +230,14 @@ RangeResult<VersionSet> parse_composer_range(const RangeScheme& scheme, std::str
     groups = merge_spans(std::move(groups));
 
     SetBuilder builder(cursor);
-    std::optional<IntervalSet> any;
+    // United at once: one by one, many alternatives would cost the square of their number.
+    SetUnion any;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         auto set = builder.group_set(groups[i], begin);
         if (!set.ok()) return Failure{std::move(set.error())};
-        any = any ? any->unite(set.value()) : std::move(set.value());
+        any.add(set.value());
     }
-    return apply_prerelease_policy(scheme, std::move(*any), policy, std::nullopt);
+    return apply_prerelease_policy(scheme, any.finish(), policy, std::nullopt);
 }
 
 }  // namespace tambry::ranges

@@ -12,6 +12,7 @@
 // an exact match. dpkg has no pre-release rule: under the default policy every
 // version is tested against the same set.
 #include "ranges/range_syntax.hpp"
+#include "ranges/set_union.hpp"
 
 namespace tambry::ranges {
 namespace {
@@ -74,15 +75,17 @@ RangeResult<Relation> read_relation(RangeCursor& cursor) {
 RangeResult<IntervalSet> read_alternatives(RangeCursor& cursor, const Relation& first) {
     auto clause = cursor.comparator(first.op, first.version, first.offset);
     if (!clause.ok()) return clause;
-    IntervalSet any = std::move(clause.value());
+    // United at once: one by one, many alternatives would cost the square of their number.
+    SetUnion any;
+    any.add(clause.value());
     do {
         auto relation = read_relation(cursor);
         if (!relation.ok()) return Failure{std::move(relation.error())};
         auto set = cursor.comparator(relation.value().op, relation.value().version, relation.value().offset);
         if (!set.ok()) return set;
-        any = any.unite(set.value());
+        any.add(set.value());
     } while (cursor.consume('|'));
-    return any;
+    return any.finish();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ranges/osv.hpp"
 
+#include "ranges/set_union.hpp"
+
 #include <algorithm>
 #include <string>
 
@@ -178,14 +180,17 @@ RangeResult<VersionSet> osv_affected_set(const RangeScheme& scheme, std::span<co
         if (!scheme.key(text, key)) continue;
         listed.push_back({cut_below_key(key_view(key), text), cut_above_key(key_view(key), text)});
     }
-    IntervalSet affected = IntervalSet::union_of(std::move(listed));
+    // The ranges' intervals join the listed versions' and all are united at once:
+    // one by one, many ranges would cost the square of their number.
+    SetUnion affected;
+    affected.add(IntervalSet::union_of(std::move(listed)));
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         if (ranges[i].type == "GIT") continue;
         auto set = reader.range(ranges[i], "ranges[" + std::to_string(i) + "].");
         if (!set.ok()) return Failure{std::move(set.error())};
-        affected = affected.unite(set.value());
+        affected.add(set.value());
     }
-    return VersionSet::uniform(scheme, std::move(affected));
+    return VersionSet::uniform(scheme, affected.finish());
 }
 
 }  // namespace tambry::ranges

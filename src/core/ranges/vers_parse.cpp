@@ -39,6 +39,41 @@ struct Constraint {
 bool is_lower_bound(Comparator op) { return op == Comparator::Greater || op == Comparator::GreaterEqual; }
 bool is_upper_bound(Comparator op) { return op == Comparator::Less || op == Comparator::LessEqual; }
 
+// UTF-8, except that the encodings of the surrogates U+D800..U+DFFF pass too: the
+// bytes of every Python str, whose lone surrogates the binding passes on as such.
+bool is_text(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length) return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high) return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 int hex_value(char c) {
     if (is_digit(c)) return c - '0';
     const char lower = to_lower(c);
@@ -183,6 +218,7 @@ private:
 
     std::optional<RangeError> decode(std::size_t begin, std::size_t end, std::string& out) const {
         const std::string_view s = compact_.bytes;
+        const std::size_t first = out.size();
         for (std::size_t i = begin; i < end; ++i) {
             const char c = s[i];
             if (c == '%') {
@@ -197,6 +233,10 @@ private:
                 out.push_back(c);
             }
         }
+        // A version is text: escapes must spell characters, so that every bound
+        // read here is a text a caller could have given (a lone surrogate included,
+        // as Python strs carry them).
+        if (!is_text(std::string_view(out).substr(first))) return error(begin, "percent-escapes that spell no text");
         return std::nullopt;
     }
 
