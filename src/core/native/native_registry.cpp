@@ -1,6 +1,7 @@
 // Which scheme serves which name: purl types, and the OSV ecosystem names whose
 // versions follow one of these schemes.
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "native/native_scheme.hpp"
@@ -14,6 +15,29 @@ using E = NativeEcosystem;
 constexpr std::array<std::string_view, NATIVE_ECOSYSTEM_COUNT> PURL_TYPES = {
     "npm", "pypi", "maven", "gem", "cargo", "golang", "nuget", "composer", "hex", "swift", "deb", "rpm", "apk", "semver",
 };
+
+// Nearly every call names its ecosystem by the purl type itself, and no two purl
+// types share their length and first letter: those two find the one candidate.
+constexpr std::size_t SHAPE_LENGTHS = 9;
+constexpr std::size_t SHAPE_COUNT = SHAPE_LENGTHS * 26;
+
+// A name's shape: its length, up to 8, and its first letter, a to z; 0 for a name of no such shape.
+constexpr std::uint8_t shape_of(std::string_view name) {
+    if (name.empty() || name.size() >= SHAPE_LENGTHS || name[0] < 'a' || name[0] > 'z') return 0;
+    return static_cast<std::uint8_t>(name.size() * 26 + static_cast<std::size_t>(name[0] - 'a'));
+}
+
+// One more than the index of the purl type of each shape; 0 where none has it.
+constexpr std::array<std::uint8_t, SHAPE_COUNT> PURL_TYPE_BY_SHAPE = [] {
+    std::array<std::uint8_t, SHAPE_COUNT> table{};
+    for (std::size_t i = 0; i < PURL_TYPES.size(); ++i) {
+        const std::uint8_t shape = shape_of(PURL_TYPES[i]);
+        // A purl type without a shape, or two with one, cannot be built.
+        if (shape == 0 || table[shape] != 0) throw "purl types must differ in length or first letter";
+        table[shape] = static_cast<std::uint8_t>(i + 1);
+    }
+    return table;
+}();
 
 struct OsvName {
     std::string_view name;
@@ -87,6 +111,10 @@ const NativeScheme& native_scheme_for(NativeEcosystem ecosystem) {
 std::string_view native_name(NativeEcosystem ecosystem) { return PURL_TYPES[static_cast<std::size_t>(ecosystem)]; }
 
 std::optional<NativeEcosystem> native_ecosystem_from_name(std::string_view name) {
+    if (const std::uint8_t shape = shape_of(name)) {
+        const std::uint8_t candidate = PURL_TYPE_BY_SHAPE[shape];
+        if (candidate && name == PURL_TYPES[candidate - 1]) return static_cast<NativeEcosystem>(candidate - 1);
+    }
     for (std::size_t i = 0; i < PURL_TYPES.size(); ++i) {
         if (equal_ignoring_case(name, PURL_TYPES[i])) return static_cast<NativeEcosystem>(i);
     }

@@ -11,31 +11,31 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "ranges/range_scheme.hpp"
+#include "ranges/short_bytes.hpp"
 
 namespace tambry::ranges {
 
 struct Cut {
-    std::string at;
-    std::string text;    // the version naming the cut; empty when only a key names it
+    ShortBytes at;
+    ShortBytes text;     // the version naming the cut; empty when only a key names it
     bool above = false;  // just above the named key rather than just below it
 
     // The key the cut is named after: `at`, or `at` without its final 0 byte.
     std::string_view named_key() const {
-        return above ? std::string_view(at).substr(0, at.size() - 1) : std::string_view(at);
+        return above ? at.view().substr(0, at.size() - 1) : at.view();
     }
     bool has_text() const { return !text.empty(); }
 };
 
 // The cut just below or just above `key`.
 inline Cut cut_below_key(std::string_view key, std::string_view text = {}) {
-    return Cut{std::string(key), std::string(text), false};
+    return Cut{ShortBytes(key), ShortBytes(text), false};
 }
 inline Cut cut_above_key(std::string_view key, std::string_view text = {}) {
-    Cut cut{std::string(key), std::string(text), true};
+    Cut cut{ShortBytes(key), ShortBytes(text), true};
     cut.at.push_back('\0');
     return cut;
 }

@@ -1,6 +1,7 @@
 #include "ranges/interval_set.hpp"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace tambry::ranges {
 namespace {
@@ -10,10 +11,12 @@ void drop_empty_lower(std::optional<Cut>& lower) {
     if (lower && lower->at.empty()) lower.reset();
 }
 
-bool is_empty_piece(const Piece& p) {
-    if (p.upper && p.upper->at.empty()) return true;
-    return p.lower && p.upper && p.lower->at >= p.upper->at;
+bool is_empty_span(const std::optional<Cut>& lower, const std::optional<Cut>& upper) {
+    if (upper && upper->at.empty()) return true;
+    return lower && upper && lower->at >= upper->at;
 }
+
+bool is_empty_piece(const Piece& p) { return is_empty_span(p.lower, p.upper); }
 
 // Orders pieces by their lower ends, an unbounded one first.
 bool lower_before(const Piece& a, const Piece& b) {
@@ -27,8 +30,9 @@ IntervalSet IntervalSet::all() { return IntervalSet(true, {}); }
 
 IntervalSet IntervalSet::span(std::optional<Cut> lower, std::optional<Cut> upper) {
     drop_empty_lower(lower);
-    if (is_empty_piece(Piece{lower, upper})) return IntervalSet();
+    if (is_empty_span(lower, upper)) return IntervalSet();
     IntervalSet result(!lower, {});
+    result.cuts_.reserve(std::size_t{lower.has_value()} + std::size_t{upper.has_value()});
     if (lower) result.cuts_.push_back(std::move(*lower));
     if (upper) result.cuts_.push_back(std::move(*upper));
     return result;
@@ -60,20 +64,22 @@ IntervalSet IntervalSet::union_of(std::vector<Piece> pieces) {
     return result;
 }
 
+// The cuts kept are gathered at the front of the caller's vector, which the set then takes.
 IntervalSet IntervalSet::from_cuts(bool starts_inside, std::vector<Cut> cuts) {
-    IntervalSet result(starts_inside, {});
-    result.cuts_.reserve(cuts.size());
+    std::size_t kept = 0;
     for (Cut& cut : cuts) {
-        if (!result.cuts_.empty() && result.cuts_.back().at == cut.at) {
-            result.cuts_.pop_back();
-        } else if (cut.at.empty() && result.cuts_.empty()) {
+        if (kept > 0 && cuts[kept - 1].at == cut.at) {
+            --kept;
+        } else if (cut.at.empty() && kept == 0) {
             // A flip below the least byte string is a set that starts flipped.
-            result.starts_inside_ = !result.starts_inside_;
+            starts_inside = !starts_inside;
         } else {
-            result.cuts_.push_back(std::move(cut));
+            if (&cuts[kept] != &cut) cuts[kept] = std::move(cut);
+            ++kept;
         }
     }
-    return result;
+    cuts.erase(cuts.begin() + static_cast<std::ptrdiff_t>(kept), cuts.end());
+    return IntervalSet(starts_inside, std::move(cuts));
 }
 
 bool IntervalSet::contains(std::string_view key) const {

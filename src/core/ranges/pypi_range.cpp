@@ -387,7 +387,7 @@ private:
 
     static void keep(std::optional<Cut>& slot, std::string_view at, std::string_view text, bool above) {
         if (!slot) {
-            slot.emplace(Cut{std::string(at), std::string(text), above});
+            slot.emplace(Cut{ShortBytes(at), ShortBytes(text), above});
             return;
         }
         slot->at.assign(at);
@@ -412,7 +412,7 @@ public:
     }
     std::string_view at() const { return key_view(at_); }
     bool above() const { return above_; }
-    Cut cut(std::string_view text) const { return Cut{std::string(at()), std::string(text), above_}; }
+    Cut cut(std::string_view text) const { return Cut{ShortBytes(at()), ShortBytes(text), above_}; }
 
 private:
     KeyBuffer at_;

@@ -9,11 +9,7 @@ VersionSet::VersionSet(RangeScheme scheme, IntervalSet releases, IntervalSet pre
     if (!(prereleases == releases_)) prereleases_.emplace(std::move(prereleases));
 }
 
-VersionSet VersionSet::uniform(RangeScheme scheme, IntervalSet both) {
-    VersionSet set(scheme, IntervalSet(), IntervalSet());
-    set.releases_ = std::move(both);
-    return set;
-}
+VersionSet VersionSet::uniform(RangeScheme scheme, IntervalSet both) { return VersionSet(scheme, std::move(both)); }
 
 bool VersionSet::key_and_membership(std::string_view version, KeyBuffer& key, bool& member) const {
     if (!scheme_.key(version, key)) return false;

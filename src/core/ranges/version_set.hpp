@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "ranges/interval_set.hpp"
 #include "ranges/range_scheme.hpp"
@@ -54,6 +55,9 @@ public:
     std::string identity() const;
 
 private:
+    // A set whose two parts are one.
+    VersionSet(RangeScheme scheme, IntervalSet both) : scheme_(scheme), releases_(std::move(both)) {}
+
     template <class Op>
     static VersionSet combine(const VersionSet& a, const VersionSet& b, Op op);
 

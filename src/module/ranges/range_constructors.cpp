@@ -20,7 +20,7 @@ const ParamSpec FROM_OSV_SPEC = {"from_osv", "VersionRange", FROM_OSV_PARAMS, 2,
 const ParamSpec FROM_AFFECTED_SPEC = {"from_affected", "VersionRange", FROM_AFFECTED_PARAMS, 1, 1};
 
 // The range a core result holds, or the exception its error stands for.
-PyObject* finish(const RangesState& state, RangeResult<VersionSet> result) {
+PyObject* finish(const RangesState& state, RangeResult<VersionSet>&& result) {
     if (!result.ok()) return raise_range_error(state, result.error());
     return new_range(state, std::move(result.value()));
 }
@@ -58,12 +58,14 @@ PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t na
                          positional);
             return nullptr;
         }
-        PyObject* slots[3];
+        PyObject* slots[3] = {args[0], positional > 1 ? args[1] : nullptr, nullptr};
         std::string_view text;
         PyRef holder;
         NativeEcosystem ecosystem;
         PrereleasePolicy policy;
-        if (!bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots) ||
+        // The usual call, text and ecosystem by position, needs no binding.
+        const bool usual = positional == 2 && !kwnames;
+        if ((!usual && !bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots)) ||
             !convert_range_text("text", slots[0], text, holder) ||
             !native::convert_native_ecosystem(slots[1], ecosystem) ||
             !convert_prereleases(slots[2], policy)) {

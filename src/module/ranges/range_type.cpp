@@ -10,10 +10,13 @@
 
 namespace tambry::ranges {
 
-PyObject* new_range(const RangesState& state, VersionSet set) {
+PyObject* new_range(const RangesState& state, VersionSet&& set) {
     auto* type = reinterpret_cast<PyTypeObject*>(state.range_type);
-    PyObject* obj = type->tp_alloc(type, 0);
-    if (!obj) return nullptr;
+    // Every field is set here, so the memory need not be cleared first as
+    // tp_alloc would; the type is not tracked by the garbage collector.
+    void* memory = PyObject_Malloc(sizeof(RangeObject));
+    if (!memory) return PyErr_NoMemory();
+    PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), type);
     auto* range = reinterpret_cast<RangeObject*>(obj);
     range->hash = -1;
     new (&range->set) VersionSet(std::move(set));

@@ -33,7 +33,7 @@ inline bool is_range(const RangesState& state, PyObject* obj) {
 }
 
 // A new VersionRange holding `set`.
-PyObject* new_range(const RangesState& state, VersionSet set);
+PyObject* new_range(const RangesState& state, VersionSet&& set);
 
 // Raises the exception a RangeError stands for: ValueError for malformed text,
 // InvalidVersion for a rejected version, NotImplementedError for a form not read.
