@@ -106,6 +106,14 @@ bool same_lowered(std::string_view name, std::string_view listed) {
     return true;
 }
 
+constexpr std::array<EcosystemName, NAME_COUNT> ALL_NAMES = [] {
+    std::array<EcosystemName, NAME_COUNT> names{};
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < ROWS.size(); ++k) names[at++] = {ROWS[k].name, static_cast<Ecosystem::Value>(k)};
+    for (const Alias& alias : ALIASES) names[at++] = {alias.name, alias.value};
+    return names;
+}();
+
 // The canonical names joined by ", ", for the message that rejects a name.
 constexpr std::size_t canonical_list_size() {
     std::size_t size = 2 * (ROWS.size() - 1);
@@ -158,6 +166,8 @@ bool means_auto(std::string_view name) {
     }
     return true;
 }
+
+std::span<const EcosystemName> ecosystem_names() { return ALL_NAMES; }
 
 const VersionStrategy& strategy_for(Ecosystem ecosystem) { return *ROWS[ecosystem].strategy; }
 

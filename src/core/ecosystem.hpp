@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,15 @@ static_assert(sizeof(Ecosystem) == 1);
 
 // True for exactly four bytes that read "auto" once A-Z are lowered.
 bool means_auto(std::string_view name);
+
+// An accepted name, exactly as written in the tables (lowercase), and what it names.
+struct EcosystemName {
+    std::string_view name;
+    Ecosystem ecosystem;
+};
+
+// Every canonical name and alias: what Ecosystem::from_str accepts before lowering.
+std::span<const EcosystemName> ecosystem_names();
 
 const VersionStrategy& strategy_for(Ecosystem ecosystem);
 

@@ -36,6 +36,18 @@ Admission admit_pep440(const AdmissionRules& rules, std::string_view input) {
     return {};
 }
 
+// A trimmed text that admit_pep440 passes: an optional "v", then either digits,
+// "!" and a digit, or a digit and no "!" anywhere.
+bool admits_pep440(std::string_view rest) {
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    std::size_t digits = 0;
+    while (digits < rest.size() && is_digit(rest[digits])) ++digits;
+    if (digits < rest.size() && rest[digits] == '!') {
+        return digits > 0 && digits + 1 < rest.size() && is_digit(rest[digits + 1]);
+    }
+    return digits > 0 && rest.find('!', digits) == std::string_view::npos;
+}
+
 }  // namespace
 
 Admission GenericFamilyStrategy::admit_checked(std::string_view text) const {
@@ -62,14 +74,31 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
     return cmp_parsed(*left, *right);
 }
 
-Result<Ordering, std::string> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    if (auto admission = admit(a); !admission.ok()) return Failure{std::move(admission.error())};
-    if (auto admission = admit(b); !admission.ok()) return Failure{std::move(admission.error())};
+// The same conditions as the admission checks above, which give the messages.
+bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const {
+    std::string_view rest = trim_white_space(text);
+    switch (rules_.check) {
+        case Check::None: break;
+        case Check::LeadingDigit:
+            if (rest.empty() || !is_digit(rest[0])) return false;
+            break;
+        case Check::LeadingDigitOrV:
+            if (rest.empty() || !(is_digit(rest[0]) || has_v_prefix(rest))) return false;
+            break;
+        case Check::Pep440:
+            if (!admits_pep440(rest)) return false;
+            break;
+    }
+    main = strip_generic_prefix_of_trimmed(rest, epoch);
+    return true;
+}
+
+std::optional<Ordering> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
     std::uint64_t left_epoch, right_epoch;
-    const std::string_view left = strip_generic_prefix(a, left_epoch);
-    const std::string_view right = strip_generic_prefix(b, right_epoch);
+    std::string_view left, right;
+    if (!admits(a, left_epoch, left) || !admits(b, right_epoch, right)) return std::nullopt;
     if (left_epoch != right_epoch) return order_of(left_epoch, right_epoch);
-    return cmp_segment_streams(TextCursor(left), TextCursor(right));
+    return cmp_generic_texts(left, right);
 }
 
 constinit const GenericStrategy GENERIC_STRATEGY;

@@ -24,6 +24,9 @@ std::string_view generic_build_suffix(std::string_view input);
 // enough for a TextCursor, which stops at the "+".
 std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch);
 
+// The same for a text that is trimmed already.
+std::string_view strip_generic_prefix_of_trimmed(std::string_view trimmed, std::uint64_t& epoch);
+
 // Reads the segments of a main part one at a time: a run of digits is a number
 // (saturating at 2^64 - 1), a run of letters or a "~" or "^" is a word, and every
 // other byte separates. Words keep the case of the text they are read from. A
@@ -36,10 +39,8 @@ public:
         while (p_ < end_) {
             const char c = *p_;
             if (is_digit(c)) {
-                const DigitRun run = read_digit_run({p_, static_cast<std::size_t>(end_ - p_)});
                 out.is_num = true;
-                out.num = run.value;
-                p_ += run.length;
+                out.num = read_number();
                 return true;
             }
             if (is_letter(c)) {
@@ -67,6 +68,18 @@ public:
     bool rest_all_zero() const;
 
 private:
+    // Nineteen digits always fit in 64 bits, so only a longer run is read again
+    // with the checks that saturate it.
+    std::uint64_t read_number() {
+        const char* start = p_;
+        std::uint64_t value = 0;
+        while (p_ < end_ && is_digit(*p_) && p_ - start < 19) value = value * 10 + static_cast<unsigned>(*p_++ - '0');
+        if (p_ == end_ || !is_digit(*p_)) return value;
+        const DigitRun run = read_digit_run({start, static_cast<std::size_t>(end_ - start)});
+        p_ = start + run.length;
+        return run.value;
+    }
+
     const char* p_;
     const char* end_;
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -34,17 +35,17 @@ struct PackageVersionParts {
     std::string_view release;  // after it, empty without one: Debian's revision
 };
 
-// Fills `out`, or fails with `empty_message` when the text is empty once trimmed.
-inline Result<void, std::string> split_package_version(std::string_view text, std::string_view empty_message,
-                                                       PackageVersionParts& out) {
+// Fills `out`; false when the text is empty once trimmed, the one text that
+// both schemes reject.
+inline bool split_package_version(std::string_view text, PackageVersionParts& out) {
     const std::string_view trimmed = trim_white_space(text);
-    if (trimmed.empty()) return Failure{std::string(empty_message)};
+    if (trimmed.empty()) return false;
     const EpochSplit split = extract_epoch_colon(trimmed);
     const std::size_t dash = split.rest.rfind('-');
     out.epoch = split.epoch;
     out.version = split.rest.substr(0, dash);
     out.release = dash == std::string_view::npos ? std::string_view() : split.rest.substr(dash + 1);
-    return {};
+    return true;
 }
 
 // The strategy of a package scheme: `Value` is the ParsedRepr alternative it makes
@@ -54,7 +55,7 @@ class PackageStrategy : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override {
         PackageVersionParts p;
-        if (auto split = split_package_version(text, empty_message_, p); !split.ok()) return Failure{split.error()};
+        if (!split_package_version(text, p)) return Failure{std::string(empty_message_)};
         return ParsedRepr{Value{{OwnedText(p.version), OwnedText(p.release), p.epoch}}};
     }
 
@@ -66,11 +67,17 @@ public:
                              {right->epoch, right->version.view(), right->release.view()});
     }
 
-    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override {
+    std::optional<Ordering> compare_texts(std::string_view a, std::string_view b) const override {
         PackageVersionParts left, right;
-        if (auto split = split_package_version(a, empty_message_, left); !split.ok()) return Failure{split.error()};
-        if (auto split = split_package_version(b, empty_message_, right); !split.ok()) return Failure{split.error()};
+        if (!split_package_version(a, left) || !split_package_version(b, right)) return std::nullopt;
         return compare_parts(left, right);
+    }
+
+    static Ordering compare_parts(const PackageVersionParts& a, const PackageVersionParts& b) {
+        if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
+        const Ordering version = order(a.version, b.version);
+        if (version != Ordering::Equal) return version;
+        return order(a.release, b.release);
     }
 
 protected:
@@ -79,12 +86,6 @@ protected:
     ~PackageStrategy() = default;
 
 private:
-    static Ordering compare_parts(const PackageVersionParts& a, const PackageVersionParts& b) {
-        if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
-        const Ordering version = order(a.version, b.version);
-        if (version != Ordering::Equal) return version;
-        return order(a.release, b.release);
-    }
 
     std::string_view empty_message_;
     std::string_view unreachable_message_;

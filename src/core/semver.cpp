@@ -218,10 +218,9 @@ CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b)
     return cmp_semver_strict(*left, *right);
 }
 
-Result<Ordering, std::string> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
+std::optional<Ordering> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
     SemverParts left, right;
-    if (auto parsed = parse_semver_parts(a, left); !parsed.ok()) return Failure{std::move(parsed.error())};
-    if (auto parsed = parse_semver_parts(b, right); !parsed.ok()) return Failure{std::move(parsed.error())};
+    if (!parse_semver_parts(a, left).ok() || !parse_semver_parts(b, right).ok()) return std::nullopt;
     return cmp_semver_parts(left, right);
 }
 

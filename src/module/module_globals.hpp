@@ -7,10 +7,22 @@
 #include "py_ref.hpp"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "binder.hpp"
+#include "tambry_core.hpp"
 
 namespace tambry {
+
+// An accepted ecosystem name (or "auto") as an interned str. Python interns the
+// name-like str constants of every code object, so an `ecosystem` argument
+// written as a literal is one of these very objects, and is recognised by its
+// address alone; any other str is read as text.
+struct KnownEcosystemName {
+    PyObject* name = nullptr;  // null marks a free slot
+    bool is_auto = false;
+    Ecosystem ecosystem;
+};
 
 struct ModuleGlobals {
     PyTypeObject* version_type = nullptr;
@@ -18,6 +30,12 @@ struct ModuleGlobals {
     // that ordinary `except Exception` handlers do not swallow a bug.
     PyObject* internal_error = nullptr;
     PyObject* orderings[3] = {};  // the ints -1, 0 and 1
+    // Each canonical ecosystem name as a str, so that Version objects hand out
+    // one object per name and pickle writes each name once.
+    PyObject* ecosystem_strs[Ecosystem::COUNT] = {};
+    // Open addressing on the address: forty-one names in 128 slots.
+    static constexpr std::size_t KNOWN_NAME_SLOTS = 128;
+    KnownEcosystemName known_names[KNOWN_NAME_SLOTS] = {};
 };
 
 extern ModuleGlobals module_globals;
@@ -25,5 +43,20 @@ extern ModuleGlobals module_globals;
 // Makes the record on the first call; false with an exception set when something
 // in it could not be made.
 bool ensure_module_globals();
+
+inline std::size_t known_name_slot(const PyObject* obj) {
+    constexpr std::uint64_t SPREAD = 0x9E3779B97F4A7C15ULL;
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(obj) * SPREAD) >> 57);
+}
+
+// The entry of an interned accepted name, or null for any other object.
+inline const KnownEcosystemName* find_known_ecosystem_name(const PyObject* obj) {
+    static_assert(ModuleGlobals::KNOWN_NAME_SLOTS == 128, "known_name_slot gives seven bits");
+    for (std::size_t slot = known_name_slot(obj);; slot = (slot + 1) % ModuleGlobals::KNOWN_NAME_SLOTS) {
+        const KnownEcosystemName& entry = module_globals.known_names[slot];
+        if (entry.name == obj) return &entry;
+        if (!entry.name) return nullptr;
+    }
+}
 
 }  // namespace tambry

@@ -10,10 +10,19 @@ namespace tambry {
 PyObject* ordering_to_int(Ordering o) { return Py_NewRef(module_globals.orderings[static_cast<int>(o) + 1]); }
 
 bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out, bool left_out_means_auto) {
-    out.left_out_means_auto = left_out_means_auto;
-    if (!obj) return true;
-    out.given = true;
-    return convert_text("ecosystem", obj, out.name);
+    using Kind = EcosystemArg::Kind;
+    if (!obj) {
+        out.kind = left_out_means_auto ? Kind::Auto : Kind::Known;
+        return true;
+    }
+    if (const KnownEcosystemName* known = find_known_ecosystem_name(obj)) {
+        out.kind = known->is_auto ? Kind::Auto : Kind::Known;
+        out.ecosystem = known->ecosystem;
+        return true;
+    }
+    if (!convert_text("ecosystem", obj, out.name)) return false;
+    out.kind = means_auto(out.name) ? Kind::Auto : Kind::Text;
+    return true;
 }
 
 namespace {
@@ -38,6 +47,16 @@ bool expected_version_or_str() {
     return false;
 }
 
+// A pair that compare_texts refused: the message of the first text that the
+// strategy's parse rejects.
+bool raise_rejection(const VersionStrategy& strategy, std::string_view a, std::string_view b) {
+    ParseOutcome outcome = strategy.parse(a);
+    if (outcome.ok()) outcome = strategy.parse(b);
+    if (outcome.ok()) raise_internal_error("internal error: a strategy refused two texts that it parses");
+    else raise_failure(outcome.error());
+    return false;
+}
+
 }  // namespace
 
 bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out) {
@@ -51,8 +70,8 @@ bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out)
         out = autodetect_ecosystem(text);
         return true;
     }
-    if (!arg.given) {
-        out = Ecosystem::Generic;
+    if (arg.kind == EcosystemArg::Kind::Known) {
+        out = arg.ecosystem;
         return true;
     }
     return take_outcome(Ecosystem::from_str(arg.name), out);
@@ -72,7 +91,12 @@ bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& 
 }
 
 bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out) {
-    return take_outcome(strategy_for(ecosystem).compare_texts(a, b), out);
+    const VersionStrategy& strategy = strategy_for(ecosystem);
+    if (const std::optional<Ordering> order = strategy.compare_texts(a, b)) {
+        out = *order;
+        return true;
+    }
+    return raise_rejection(strategy, a, b);
 }
 
 // Two texts need no parsed value to outlive the comparison, so operands that both

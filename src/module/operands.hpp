@@ -6,20 +6,24 @@
 
 #include "py_ref.hpp"
 
+#include <cstdint>
 #include <string_view>
 
 #include "tambry_core.hpp"
 
 namespace tambry {
 
-// The `ecosystem` argument of a call: the text that was given, or what leaving it
-// out means for that entry ("generic" for most, "auto" for the constructors).
+// The `ecosystem` argument of a call: "auto", an ecosystem known already (an
+// interned accepted name, or what leaving the argument out means for that entry:
+// "generic" for most, "auto" for the constructors), or a text still to be looked
+// up, which may name none.
 struct EcosystemArg {
-    bool given = false;
-    bool left_out_means_auto = false;
-    std::string_view name;
+    enum class Kind : std::uint8_t { Auto, Known, Text };
+    Kind kind = Kind::Known;
+    Ecosystem ecosystem = Ecosystem::Generic;
+    std::string_view name;  // for Text
 
-    bool is_auto() const { return given ? means_auto(name) : left_out_means_auto; }
+    bool is_auto() const { return kind == Kind::Auto; }
 };
 
 // Converts the optional `ecosystem` argument (a str when given).
