@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "shared_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -30,10 +31,13 @@ bool non_digit_at(std::string_view text, std::size_t pos) {
 }  // namespace
 
 Ordering verrevcmp(std::string_view a, std::string_view b) {
-    // Pairs of versions often share their upstream part; equal texts are equal.
-    if (a == b) return Ordering::Equal;
-    std::size_t i = 0;
-    std::size_t j = 0;
+    // Pairs of versions often share most of their text. Letters and other bytes
+    // are weighed one at a time, so the walk may begin at any of them; only a digit
+    // run must be read whole.
+    const std::size_t shared = shared_prefix_length(a, b);
+    if (shared == a.size() && shared == b.size()) return Ordering::Equal;
+    std::size_t i = back_to_segment_start(a, b, shared, [](char c) { return is_digit(c) ? 1 : 0; });
+    std::size_t j = i;
     while (i < a.size() || j < b.size()) {
         while (non_digit_at(a, i) || non_digit_at(b, j)) {
             const int wa = weight_at(a, i);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "shared_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -29,10 +30,12 @@ std::size_t run_end(std::string_view text, std::size_t pos, Predicate belongs) {
 }  // namespace
 
 Ordering rpmverscmp(std::string_view a, std::string_view b) {
-    if (a == b) return Ordering::Equal;
-
-    std::size_t i = 0;
-    std::size_t j = 0;
+    // The walk may begin after the segments that both texts share: a run of digits
+    // or of letters is read whole, every other byte on its own.
+    const std::size_t shared = shared_prefix_length(a, b);
+    if (shared == a.size() && shared == b.size()) return Ordering::Equal;
+    std::size_t i = back_to_segment_start(a, b, shared, [](char c) { return is_digit(c) ? 1 : (is_letter(c) ? 2 : 0); });
+    std::size_t j = i;
     while (i < a.size() || j < b.size()) {
         i = skip_separators(a, i);
         j = skip_separators(b, j);
