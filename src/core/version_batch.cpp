@@ -94,11 +94,10 @@ Result<void, std::string> VersionBatch::add_text(std::string_view text) {
         return {};
     }
     if (auto admission = generic_family_->admit(text); !admission.ok()) return admission;
-    parse_generic_into(text, scratch_);
     const std::size_t offset = arena_.size();
-    const std::size_t size = packed_size(scratch_);
+    arena_.resize(offset + packed_size_bound(text.size()));
+    const std::size_t size = pack_generic_text(text, arena_.data() + offset).size;
     arena_.resize(offset + size);
-    pack_segments(scratch_, arena_.data() + offset);
     records_.push_back(record_of(arena_.data(), offset, size, records_.size()));
     return {};
 }

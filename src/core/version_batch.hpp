@@ -52,7 +52,6 @@ private:
     Ecosystem ecosystem_;
     const VersionStrategy& strategy_;
     const GenericFamilyStrategy* generic_family_;  // null when the elements keep parsed values
-    ParsedVersion scratch_;
     std::vector<unsigned char> arena_;
     std::vector<PackedRecord> records_;
     std::vector<ParsedRepr> parsed_;

@@ -56,13 +56,17 @@ bool ensure_module_globals() {
     PyRef canonical[Ecosystem::COUNT];
     std::vector<PyRef> held;
     if (!make_known_names(known_names, canonical, held)) return false;
-    if (!intern_parameter_names()) return false;
+    PyRef module_name = intern("tambry");
+    PyRef version_name = intern("version");
+    if (!module_name || !version_name || !intern_parameter_names()) return false;
     // Everything was made: only now is any of it kept.
     module_globals.internal_error = internal_error.release();
     module_globals.version_type = reinterpret_cast<PyTypeObject*>(version_type.release());
     for (int i = 0; i < 3; ++i) module_globals.orderings[i] = orderings[i].release();
     for (int i = 0; i < Ecosystem::COUNT; ++i) module_globals.ecosystem_strs[i] = canonical[i].release();
     for (PyRef& name : held) name.release();
+    module_globals.module_name = module_name.release();
+    module_globals.version_name = version_name.release();
     for (std::size_t slot = 0; slot < ModuleGlobals::KNOWN_NAME_SLOTS; ++slot) {
         module_globals.known_names[slot] = known_names[slot];
     }

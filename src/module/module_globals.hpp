@@ -33,6 +33,9 @@ struct ModuleGlobals {
     // Each canonical ecosystem name as a str, so that Version objects hand out
     // one object per name and pickle writes each name once.
     PyObject* ecosystem_strs[Ecosystem::COUNT] = {};
+    // "tambry" and "version", through which Version objects pickle.
+    PyObject* module_name = nullptr;
+    PyObject* version_name = nullptr;
     // Open addressing on the address: forty-one names in 128 slots.
     static constexpr std::size_t KNOWN_NAME_SLOTS = 128;
     KnownEcosystemName known_names[KNOWN_NAME_SLOTS] = {};

@@ -62,7 +62,7 @@ bool raise_rejection(const VersionStrategy& strategy, std::string_view a, std::s
 bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out) {
     if (arg.is_auto()) {
         if (is_version(obj)) {
-            out = as_version(obj)->ecosystem;
+            out = as_version(obj)->ecosystem();
             return true;
         }
         std::string_view text;

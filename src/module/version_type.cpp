@@ -13,23 +13,43 @@
 namespace tambry {
 namespace {
 
-// A new Version object, or null with an exception set.
-PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
-    ParsedVersion parsed;
-    parse_generic_into(text, parsed);
-    const std::size_t packed = packed_size(parsed);
-    void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed);
-    if (!memory) return PyErr_NoMemory();
+// An object with room for the text and its packed parse, the text copied in and
+// everything but the packed stream filled; null with an exception set.
+PyVersion* allocate_version(std::string_view text, Ecosystem ecosystem, const PackedText& packed) {
+    if (text.size() > PyVersion::MAX_RAW_SIZE) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
+    void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed.size);
+    if (!memory) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
     PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), module_globals.version_type);
     auto* version = reinterpret_cast<PyVersion*>(obj);
+    version->hash = -1;
+    version->packed_size = packed.size;
     version->raw_size = text.size();
-    version->packed_size = packed;
-    version->ecosystem = ecosystem;
-    version->is_prerelease = parsed.is_prerelease;
-    version->is_postrelease = parsed.is_postrelease;
+    version->ecosystem_value = ecosystem;
+    version->is_prerelease = packed.is_prerelease;
+    version->is_postrelease = packed.is_postrelease;
     if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
-    pack_segments(parsed, version->data + text.size());
-    return obj;
+    return version;
+}
+
+// Texts up to this long are packed on the stack and copied into the object; a
+// longer one is measured first and packed in place, so that making an object
+// never needs more memory than the object itself.
+constexpr std::size_t PACKED_ON_STACK = 256;
+
+// A new Version object, or null with an exception set.
+PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
+    if (text.size() <= PACKED_ON_STACK) {
+        unsigned char stream[packed_size_bound(PACKED_ON_STACK)];
+        const PackedText packed = pack_generic_text(text, stream);
+        PyVersion* version = allocate_version(text, ecosystem, packed);
+        if (!version) return nullptr;
+        std::memcpy(version->data + text.size(), stream, packed.size);
+        return reinterpret_cast<PyObject*>(version);
+    }
+    PyVersion* version = allocate_version(text, ecosystem, measure_generic_text(text));
+    if (!version) return nullptr;
+    pack_generic_text(text, version->data + text.size());
+    return reinterpret_cast<PyObject*>(version);
 }
 
 const PyVersion* self_of(PyObject* obj) { return as_version(obj); }
@@ -93,6 +113,16 @@ PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     });
 }
 
+// Calling the class: the same binding and construction as __new__, from the
+// caller's own argument array, without the tuple and dict that __new__ takes.
+PyObject* version_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[2];
+        if (!bind_fastcall(NEW_SPEC, args, PyVectorcall_NARGS(nargsf), kwnames, slots)) return nullptr;
+        return construct("version", slots[0], slots[1]);
+    });
+}
+
 void version_dealloc(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     PyObject_Free(self);
@@ -102,7 +132,9 @@ void version_dealloc(PyObject* self) {
 // --- views ---------------------------------------------------------------------
 
 PyObject* get_raw(PyObject* self, void*) { return text_to_str(self_of(self)->raw()); }
-PyObject* get_ecosystem(PyObject* self, void*) { return text_to_str(self_of(self)->ecosystem.name()); }
+PyObject* get_ecosystem(PyObject* self, void*) {
+    return Py_NewRef(module_globals.ecosystem_strs[self_of(self)->ecosystem()]);
+}
 PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->segments().epoch()); }
 PyObject* get_build(PyObject* self, void*) { return text_to_str(self_of(self)->build()); }
 PyObject* get_is_prerelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_prerelease); }
@@ -212,8 +244,9 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
 }
 
 Py_hash_t hash_slot(PyObject* self) {
-    const PyVersion* v = self_of(self);
-    return static_cast<Py_hash_t>(hash_packed(v->packed(), v->packed_size));
+    auto* v = reinterpret_cast<PyVersion*>(self);
+    if (v->hash == -1) v->hash = static_cast<Py_hash_t>(hash_packed(v->packed(), v->packed_size));
+    return v->hash;
 }
 
 PyObject* triple(int kind, PyObject* number, std::string_view text) {
@@ -265,16 +298,26 @@ PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     });
 }
 
+// The module as its importers see it: the one in sys.modules, which pickling
+// finds with one look there rather than a run of the import system per object.
+PyRef imported_module() {
+    PyRef module(PyImport_GetModule(module_globals.module_name));
+    if (module || PyErr_Occurred()) return module;
+    return PyRef(PyImport_Import(module_globals.module_name));
+}
+
 // Pickling and copying go through the module function `version`, which pickle can
 // find by name (the class itself reports the module "builtins").
 PyObject* reduce_method(PyObject* self, PyObject*) {
-    PyRef module(PyImport_ImportModule("tambry"));
+    PyRef module = imported_module();
     if (!module) return nullptr;
-    PyRef constructor(PyObject_GetAttrString(module.get(), "version"));
+    PyRef constructor(PyObject_GetAttr(module.get(), module_globals.version_name));
     PyRef raw(get_raw(self, nullptr));
     PyRef ecosystem(get_ecosystem(self, nullptr));
     if (!constructor || !raw || !ecosystem) return nullptr;
-    return Py_BuildValue("O(OO)", constructor.get(), raw.get(), ecosystem.get());
+    PyRef arguments(PyTuple_Pack(2, raw.get(), ecosystem.get()));
+    if (!arguments) return nullptr;
+    return PyTuple_Pack(2, constructor.get(), arguments.get());
 }
 
 // --- the type ---------------------------------------------------------------------
@@ -333,7 +376,13 @@ const ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
 
-PyTypeObject* create_version_type() { return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC)); }
+PyTypeObject* create_version_type() {
+    auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC));
+    // A type specification has no slot for it before Python 3.14; the interpreter
+    // reads the field whenever the class is called.
+    if (type) type->tp_vectorcall = version_vectorcall;
+    return type;
+}
 
 PyObject* version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
