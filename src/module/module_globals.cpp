@@ -1,5 +1,6 @@
 #include "module_globals.hpp"
 
+#include <cstring>
 #include <string_view>
 
 #include "errors.hpp"
@@ -21,9 +22,10 @@ PyRef intern(std::string_view text) {
 bool make_known_names(KnownEcosystemName (&table)[ModuleGlobals::KNOWN_NAME_SLOTS],
                       PyRef (&canonical)[Ecosystem::COUNT], std::vector<PyRef>& held) {
     const auto insert = [&](PyObject* name, bool is_auto, Ecosystem ecosystem) {
-        std::size_t slot = known_name_slot(name);
+        const Py_hash_t hash = PyObject_Hash(name);
+        std::size_t slot = known_name_slot(hash);
         while (table[slot].name && table[slot].name != name) slot = (slot + 1) % ModuleGlobals::KNOWN_NAME_SLOTS;
-        table[slot] = {name, is_auto, ecosystem};
+        table[slot] = {name, hash, is_auto, ecosystem};
     };
     for (const EcosystemName& entry : ecosystem_names()) {
         PyRef name = intern(entry.name);
@@ -71,6 +73,12 @@ bool ensure_module_globals() {
         module_globals.known_names[slot] = known_names[slot];
     }
     return true;
+}
+
+// The accepted names are ASCII; a str of any other kind is never one of them.
+bool same_ascii_text(PyObject* a, PyObject* b) {
+    if (!PyUnicode_IS_COMPACT_ASCII(b) || PyUnicode_GET_LENGTH(a) != PyUnicode_GET_LENGTH(b)) return false;
+    return std::memcmp(PyUnicode_DATA(a), PyUnicode_DATA(b), static_cast<std::size_t>(PyUnicode_GET_LENGTH(a))) == 0;
 }
 
 PyObject* raise_internal_error(std::string_view message) {

@@ -16,10 +16,11 @@ namespace tambry {
 
 // An accepted ecosystem name (or "auto") as an interned str. Python interns the
 // name-like str constants of every code object, so an `ecosystem` argument
-// written as a literal is one of these very objects, and is recognised by its
-// address alone; any other str is read as text.
+// written as a literal is nearly always one of these very objects; any other str
+// of the same text (read from a file, unpickled) is found by the hash it carries.
 struct KnownEcosystemName {
     PyObject* name = nullptr;  // null marks a free slot
+    Py_hash_t hash = 0;
     bool is_auto = false;
     Ecosystem ecosystem;
 };
@@ -47,18 +48,26 @@ extern ModuleGlobals module_globals;
 // in it could not be made.
 bool ensure_module_globals();
 
-inline std::size_t known_name_slot(const PyObject* obj) {
-    constexpr std::uint64_t SPREAD = 0x9E3779B97F4A7C15ULL;
-    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(obj) * SPREAD) >> 57);
+inline std::size_t known_name_slot(Py_hash_t hash) {
+    return static_cast<std::size_t>(hash) % ModuleGlobals::KNOWN_NAME_SLOTS;
 }
 
-// The entry of an interned accepted name, or null for any other object.
-inline const KnownEcosystemName* find_known_ecosystem_name(const PyObject* obj) {
-    static_assert(ModuleGlobals::KNOWN_NAME_SLOTS == 128, "known_name_slot gives seven bits");
-    for (std::size_t slot = known_name_slot(obj);; slot = (slot + 1) % ModuleGlobals::KNOWN_NAME_SLOTS) {
+bool same_ascii_text(PyObject* a, PyObject* b);
+
+// The entry of an accepted name given as a str of exactly that text, or null for
+// anything else (a str subclass included, whose hash could run Python code).
+inline const KnownEcosystemName* find_known_ecosystem_name(PyObject* obj) {
+    if (!PyUnicode_CheckExact(obj)) return nullptr;
+    const Py_hash_t hash = PyObject_Hash(obj);  // a str keeps its hash once made
+    if (hash == -1) {
+        PyErr_Clear();
+        return nullptr;
+    }
+    for (std::size_t slot = known_name_slot(hash);; slot = (slot + 1) % ModuleGlobals::KNOWN_NAME_SLOTS) {
         const KnownEcosystemName& entry = module_globals.known_names[slot];
         if (entry.name == obj) return &entry;
         if (!entry.name) return nullptr;
+        if (entry.hash == hash && same_ascii_text(entry.name, obj)) return &entry;
     }
 }
 

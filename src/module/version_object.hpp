@@ -27,6 +27,7 @@ struct PyVersion {
     std::uint64_t ecosystem_value : 8;
     std::uint64_t is_prerelease : 1;
     std::uint64_t is_postrelease : 1;
+    std::uint64_t raw_is_ascii : 1;  // made from an ASCII str, so its pieces need no decoding
     unsigned char data[];  // raw text, then packed segments
 
     static constexpr std::uint64_t MAX_RAW_SIZE = (std::uint64_t{1} << 48) - 1;

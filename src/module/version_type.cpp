@@ -1,5 +1,6 @@
 // The Python class Version: construction, read-only views, ordering on the stored
 // generic parse, hashing and sort keys.
+#include <climits>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -15,7 +16,7 @@ namespace {
 
 // An object with room for the text and its packed parse, the text copied in and
 // everything but the packed stream filled; null with an exception set.
-PyVersion* allocate_version(std::string_view text, Ecosystem ecosystem, const PackedText& packed) {
+PyVersion* allocate_version(std::string_view text, bool ascii, Ecosystem ecosystem, const PackedText& packed) {
     if (text.size() > PyVersion::MAX_RAW_SIZE) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
     void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed.size);
     if (!memory) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
@@ -27,6 +28,7 @@ PyVersion* allocate_version(std::string_view text, Ecosystem ecosystem, const Pa
     version->ecosystem_value = ecosystem;
     version->is_prerelease = packed.is_prerelease;
     version->is_postrelease = packed.is_postrelease;
+    version->raw_is_ascii = ascii;
     if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
     return version;
 }
@@ -36,17 +38,18 @@ PyVersion* allocate_version(std::string_view text, Ecosystem ecosystem, const Pa
 // never needs more memory than the object itself.
 constexpr std::size_t PACKED_ON_STACK = 256;
 
-// A new Version object, or null with an exception set.
-PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
+// A new Version object, or null with an exception set. `ascii` tells that the text
+// came from an ASCII str.
+PyObject* make_version(std::string_view text, bool ascii, Ecosystem ecosystem) {
     if (text.size() <= PACKED_ON_STACK) {
         unsigned char stream[packed_size_bound(PACKED_ON_STACK)];
         const PackedText packed = pack_generic_text(text, stream);
-        PyVersion* version = allocate_version(text, ecosystem, packed);
+        PyVersion* version = allocate_version(text, ascii, ecosystem, packed);
         if (!version) return nullptr;
         std::memcpy(version->data + text.size(), stream, packed.size);
         return reinterpret_cast<PyObject*>(version);
     }
-    PyVersion* version = allocate_version(text, ecosystem, measure_generic_text(text));
+    PyVersion* version = allocate_version(text, ascii, ecosystem, measure_generic_text(text));
     if (!version) return nullptr;
     pack_generic_text(text, version->data + text.size());
     return reinterpret_cast<PyObject*>(version);
@@ -58,9 +61,22 @@ PyObject* text_to_str(std::string_view text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
 }
 
+// The str of bytes known to be ASCII: what text_to_str gives, without decoding.
+PyObject* ascii_to_str(std::string_view text) {
+    PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127);
+    if (str && !text.empty()) std::memcpy(PyUnicode_1BYTE_DATA(str), text.data(), text.size());
+    return str;
+}
+
+// A piece of the raw text: ASCII when the whole of it is.
+PyObject* raw_piece_to_str(const PyVersion* v, std::string_view piece) {
+    return v->raw_is_ascii ? ascii_to_str(piece) : text_to_str(piece);
+}
+
+// Words are runs of ASCII letters, or "~" or "^".
 PyObject* segment_to_object(const SegmentToken& token) {
     if (token.is_num) return PyLong_FromUnsignedLongLong(token.num);
-    return text_to_str(token.word);
+    return ascii_to_str(token.word);
 }
 
 std::size_t segment_count(const PyVersion* v) {
@@ -99,7 +115,7 @@ PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ec
         !resolve_eco_for_obj(arg, text_obj, ecosystem)) {
         return nullptr;
     }
-    return make_version(text, ecosystem);
+    return make_version(text, PyUnicode_IS_COMPACT_ASCII(text_obj), ecosystem);
 }
 
 constexpr Param NEW_PARAMS[] = {Param::Version, Param::Ecosystem};
@@ -131,12 +147,12 @@ void version_dealloc(PyObject* self) {
 
 // --- views ---------------------------------------------------------------------
 
-PyObject* get_raw(PyObject* self, void*) { return text_to_str(self_of(self)->raw()); }
+PyObject* get_raw(PyObject* self, void*) { return raw_piece_to_str(self_of(self), self_of(self)->raw()); }
 PyObject* get_ecosystem(PyObject* self, void*) {
     return Py_NewRef(module_globals.ecosystem_strs[self_of(self)->ecosystem()]);
 }
 PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->segments().epoch()); }
-PyObject* get_build(PyObject* self, void*) { return text_to_str(self_of(self)->build()); }
+PyObject* get_build(PyObject* self, void*) { return raw_piece_to_str(self_of(self), self_of(self)->build()); }
 PyObject* get_is_prerelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_prerelease); }
 PyObject* get_is_postrelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_postrelease); }
 PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(segment_count(self_of(self))); }
@@ -202,7 +218,7 @@ PyObject* repr_slot(PyObject* self) {
     text += "Version('";
     text += raw;
     text += "')";
-    return text_to_str(text);
+    return raw_piece_to_str(self_of(self), text);
 }
 
 Py_ssize_t length_slot(PyObject* self) { return static_cast<Py_ssize_t>(segment_count(self_of(self))); }
@@ -253,7 +269,7 @@ PyObject* triple(int kind, PyObject* number, std::string_view text) {
     PyRef number_ref(number);
     if (!number_ref) return nullptr;
     PyRef kind_obj(PyLong_FromLong(kind));
-    PyRef text_obj(text_to_str(text));
+    PyRef text_obj(ascii_to_str(text));  // a word, or nothing
     if (!kind_obj || !text_obj) return nullptr;
     return PyTuple_Pack(3, kind_obj.get(), number_ref.get(), text_obj.get());
 }
@@ -298,12 +314,25 @@ PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     });
 }
 
-// The module as its importers see it: the one in sys.modules, which pickling
-// finds with one look there rather than a run of the import system per object.
+// The module as its importers see it: the one in sys.modules, found with one look
+// there rather than a run of the import system per pickled object.
 PyRef imported_module() {
-    PyRef module(PyImport_GetModule(module_globals.module_name));
-    if (module || PyErr_Occurred()) return module;
+    if (PyObject* module = PyDict_GetItemWithError(PyImport_GetModuleDict(), module_globals.module_name)) {
+        return PyRef::borrow(module);
+    }
+    if (PyErr_Occurred()) return PyRef();
     return PyRef(PyImport_Import(module_globals.module_name));
+}
+
+// The module's attribute `version`: for a module, straight from its dictionary.
+PyRef version_attribute(PyObject* module) {
+    if (PyModule_CheckExact(module)) {
+        if (PyObject* found = PyDict_GetItemWithError(PyModule_GetDict(module), module_globals.version_name)) {
+            return PyRef::borrow(found);
+        }
+        if (PyErr_Occurred()) return PyRef();
+    }
+    return PyRef(PyObject_GetAttr(module, module_globals.version_name));
 }
 
 // Pickling and copying go through the module function `version`, which pickle can
@@ -311,13 +340,28 @@ PyRef imported_module() {
 PyObject* reduce_method(PyObject* self, PyObject*) {
     PyRef module = imported_module();
     if (!module) return nullptr;
-    PyRef constructor(PyObject_GetAttr(module.get(), module_globals.version_name));
+    PyRef constructor = version_attribute(module.get());
     PyRef raw(get_raw(self, nullptr));
     PyRef ecosystem(get_ecosystem(self, nullptr));
     if (!constructor || !raw || !ecosystem) return nullptr;
     PyRef arguments(PyTuple_Pack(2, raw.get(), ecosystem.get()));
     if (!arguments) return nullptr;
     return PyTuple_Pack(2, constructor.get(), arguments.get());
+}
+
+// What object.__reduce_ex__ gives for a class that defines __reduce__, with the
+// same check of the protocol argument (an int that fits a C int), but without
+// looking __reduce__ up again on every object that pickle saves.
+PyObject* reduce_ex_method(PyObject* self, PyObject* protocol) {
+    const long value = PyLong_AsLong(protocol);
+    if (value == -1 && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return nullptr;
+        PyErr_Clear();
+    } else if (value >= INT_MIN && value <= INT_MAX) {
+        return reduce_method(self, nullptr);
+    }
+    PyErr_SetString(PyExc_OverflowError, "Python int too large to convert to C int");
+    return nullptr;
 }
 
 // --- the type ---------------------------------------------------------------------
@@ -344,6 +388,7 @@ PyMethodDef METHODS[] = {
     {"to_dict", to_dict_method, METH_NOARGS, "to_dict($self)\n--\n\n"},
     {"sort_key", sort_key_method, METH_NOARGS, "sort_key($self)\n--\n\n"},
     {"__reduce__", reduce_method, METH_NOARGS, "__reduce__($self)\n--\n\n"},
+    {"__reduce_ex__", reduce_ex_method, METH_O, "__reduce_ex__($self, protocol, /)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
