@@ -16,15 +16,19 @@ namespace tambry {
 namespace {
 
 // What the registry knows of each ecosystem: its canonical name, its strategy and,
-// when it orders generically, that strategy as a generic-family one.
+// when it orders generically or as a package scheme, that strategy as one.
 struct Row {
     std::string_view name;
     const VersionStrategy* strategy;
     const GenericFamilyStrategy* generic_family;
+    const PackageScheme* package_scheme;
 };
 
-constexpr Row row(std::string_view name, const GenericFamilyStrategy& strategy) { return {name, &strategy, &strategy}; }
-constexpr Row row(std::string_view name, const VersionStrategy& strategy) { return {name, &strategy, nullptr}; }
+constexpr Row row(std::string_view name, const GenericFamilyStrategy& strategy) {
+    return {name, &strategy, &strategy, nullptr};
+}
+constexpr Row row(std::string_view name, const PackageScheme& strategy) { return {name, &strategy, nullptr, &strategy}; }
+constexpr Row row(std::string_view name, const VersionStrategy& strategy) { return {name, &strategy, nullptr, nullptr}; }
 
 // Indexed by the enumerator.
 constexpr std::array<Row, Ecosystem::COUNT> ROWS = {
@@ -172,5 +176,7 @@ std::span<const EcosystemName> ecosystem_names() { return ALL_NAMES; }
 const VersionStrategy& strategy_for(Ecosystem ecosystem) { return *ROWS[ecosystem].strategy; }
 
 const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem) { return ROWS[ecosystem].generic_family; }
+
+const PackageScheme* package_scheme_for(Ecosystem ecosystem) { return ROWS[ecosystem].package_scheme; }
 
 }  // namespace tambry

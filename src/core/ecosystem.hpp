@@ -56,4 +56,10 @@ class GenericFamilyStrategy;
 // others.
 const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem);
 
+class PackageScheme;
+
+// The same for the Debian and RPM schemes, which cut a text into package parts;
+// null for the others.
+const PackageScheme* package_scheme_for(Ecosystem ecosystem);
+
 }  // namespace tambry

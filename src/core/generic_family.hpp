@@ -40,14 +40,14 @@ public:
         return admit_checked(text);
     }
 
-protected:
-    constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}
-    ~GenericFamilyStrategy() = default;
-
     // Whether the scheme admits `text`, without a message; when it does, also the
     // epoch and the main part (build suffix still on) that parse_generic would find.
     // One look at the head of the text serves both.
     bool admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const;
+
+protected:
+    constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}
+    ~GenericFamilyStrategy() = default;
 
 private:
     Result<void, std::string> admit_checked(std::string_view text) const;

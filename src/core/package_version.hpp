@@ -1,7 +1,8 @@
 // What the Debian and RPM schemes share: a package version is trimmed, loses a
 // leading "N:" epoch, and is cut at its last "-"; the only text either rejects is
 // the empty one. The two differ in their messages and in the comparison of the
-// two parts (verrevcmp, rpmverscmp), which each scheme's own file holds whole.
+// two parts (verrevcmp, rpmverscmp) and its sort prefix, which each scheme's own
+// file holds whole.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <variant>
 
+#include "sort_prefix.hpp"
 #include "text.hpp"
 #include "version_strategy.hpp"
 
@@ -48,24 +50,13 @@ inline bool split_package_version(std::string_view text, PackageVersionParts& ou
     return true;
 }
 
-// The strategy of a package scheme: `Value` is the ParsedRepr alternative it makes
-// (DebianValue or RpmValue) and `order` its comparison of versions and of releases.
-template <class Value, Ordering (*order)(std::string_view, std::string_view)>
-class PackageStrategy : public VersionStrategy {
+// What the Debian and RPM strategies share: cutting a text into its parts and
+// ordering the parts, by epoch and then by the scheme's `order` of versions and of
+// releases; and the sort prefix of the parts (sort_prefix.hpp), for collections.
+class PackageScheme : public VersionStrategy {
 public:
-    ParseOutcome parse(std::string_view text) const override {
-        PackageVersionParts p;
-        if (!split_package_version(text, p)) return Failure{std::string(empty_message_)};
-        return ParsedRepr{Value{{OwnedText(p.version), OwnedText(p.release), p.epoch}}};
-    }
-
-    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-        const Value* left = std::get_if<Value>(&a.value);
-        const Value* right = std::get_if<Value>(&b.value);
-        if (!left || !right) return Failure{InternalError{unreachable_message_}};
-        return compare_parts({left->epoch, left->version.view(), left->release.view()},
-                             {right->epoch, right->version.view(), right->release.view()});
-    }
+    using PartOrder = Ordering (*)(std::string_view, std::string_view);
+    using SortPrefix = PackageSortPrefix (*)(std::uint64_t epoch, std::string_view version, std::string_view release);
 
     std::optional<Ordering> compare_texts(std::string_view a, std::string_view b) const override {
         PackageVersionParts left, right;
@@ -73,22 +64,58 @@ public:
         return compare_parts(left, right);
     }
 
-    static Ordering compare_parts(const PackageVersionParts& a, const PackageVersionParts& b) {
+    Ordering compare_parts(const PackageVersionParts& a, const PackageVersionParts& b) const {
         if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
-        const Ordering version = order(a.version, b.version);
+        const Ordering version = order_(a.version, b.version);
         if (version != Ordering::Equal) return version;
-        return order(a.release, b.release);
+        return order_(a.release, b.release);
+    }
+
+    PackageSortPrefix sort_prefix(const PackageVersionParts& parts) const {
+        return sort_prefix_(parts.epoch, parts.version, parts.release);
+    }
+
+    // The message of the one text that both schemes reject, the empty one.
+    std::string_view empty_message() const { return empty_message_; }
+
+protected:
+    constexpr PackageScheme(PartOrder order, SortPrefix sort_prefix, std::string_view empty_message,
+                            std::string_view unreachable_message)
+        : order_(order), sort_prefix_(sort_prefix), empty_message_(empty_message),
+          unreachable_message_(unreachable_message) {}
+    ~PackageScheme() = default;
+
+    std::string_view unreachable_message() const { return unreachable_message_; }
+
+private:
+    PartOrder order_;
+    SortPrefix sort_prefix_;
+    std::string_view empty_message_;
+    std::string_view unreachable_message_;
+};
+
+// The strategy of a package scheme: `Value` is the ParsedRepr alternative it makes
+// (DebianValue or RpmValue), so that a value records which scheme made it.
+template <class Value>
+class PackageStrategy : public PackageScheme {
+public:
+    ParseOutcome parse(std::string_view text) const override {
+        PackageVersionParts p;
+        if (!split_package_version(text, p)) return Failure{std::string(empty_message())};
+        return ParsedRepr{Value{{OwnedText(p.version), OwnedText(p.release), p.epoch}}};
+    }
+
+    CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override {
+        const Value* left = std::get_if<Value>(&a.value);
+        const Value* right = std::get_if<Value>(&b.value);
+        if (!left || !right) return Failure{InternalError{unreachable_message()}};
+        return compare_parts({left->epoch, left->version.view(), left->release.view()},
+                             {right->epoch, right->version.view(), right->release.view()});
     }
 
 protected:
-    constexpr PackageStrategy(std::string_view empty_message, std::string_view unreachable_message)
-        : empty_message_(empty_message), unreachable_message_(unreachable_message) {}
+    using PackageScheme::PackageScheme;
     ~PackageStrategy() = default;
-
-private:
-
-    std::string_view empty_message_;
-    std::string_view unreachable_message_;
 };
 
 }  // namespace tambry

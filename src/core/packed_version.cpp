@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "generic_parser.hpp"
+#include "sort_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -122,6 +123,17 @@ PackedCursor::PackedCursor(const unsigned char* stream, std::size_t size) : p_(s
     SegmentToken epoch;
     next(epoch);
     epoch_ = epoch.num;
+}
+
+std::uint64_t generic_sort_prefix(const unsigned char* stream, std::size_t size) {
+    PackedCursor cursor(stream, size);
+    SortPrefixBits<1> prefix;
+    if (prefix.number(cursor.epoch())) {
+        SegmentToken token;
+        while (cursor.next(token) && token.is_num && prefix.number(token.num)) {
+        }
+    }
+    return prefix.words()[0];
 }
 
 Ordering cmp_packed(const unsigned char* a, std::size_t a_size, const unsigned char* b, std::size_t b_size) {

@@ -130,4 +130,12 @@ private:
 // The generic order of two packed streams.
 Ordering cmp_packed(const unsigned char* a, std::size_t a_size, const unsigned char* b, std::size_t b_size);
 
+// The first 64 bits of an encoding of the epoch and the leading numbers (up to
+// the first word), zeros after them (sort_prefix.hpp). Where two such prefixes
+// differ the versions are ordered alike: the first number that differs decides,
+// and a number that stands where the other version has a word or has ended
+// outranks it whenever it is larger than the zero written there, just as the
+// walk finds. This holds for the generic order too, cycles and all.
+std::uint64_t generic_sort_prefix(const unsigned char* stream, std::size_t size);
+
 }  // namespace tambry
