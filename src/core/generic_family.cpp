@@ -45,7 +45,11 @@ bool admits_pep440(std::string_view rest) {
     if (digits < rest.size() && rest[digits] == '!') {
         return digits > 0 && digits + 1 < rest.size() && is_digit(rest[digits + 1]);
     }
-    return digits > 0 && rest.find('!', digits) == std::string_view::npos;
+    if (digits == 0) return false;
+    for (std::size_t i = digits; i < rest.size(); ++i) {
+        if (rest[i] == '!') return false;
+    }
+    return true;
 }
 
 }  // namespace

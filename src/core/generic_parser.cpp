@@ -5,23 +5,6 @@
 #include "generic_parser.hpp"
 
 namespace tambry {
-namespace {
-
-// Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
-// left in place so that its digits still count as a segment. The digits are only
-// counted until the byte after them shows an epoch: nearly every version has none,
-// and its first number is read once, as a segment.
-std::uint64_t take_epoch(std::string_view& text) {
-    std::size_t length = 0;
-    while (length < text.size() && is_digit(text[length])) ++length;
-    if (length == 0 || length == text.size() || (text[length] != ':' && text[length] != '!')) return 0;
-    const DigitRun run = read_digit_run(text.substr(0, length));
-    if (!run.fits) return 0;
-    text.remove_prefix(length + 1);
-    return run.value;
-}
-
-}  // namespace
 
 bool TextCursor::rest_all_zero() const {
     TextCursor rest = *this;
@@ -30,12 +13,6 @@ bool TextCursor::rest_all_zero() const {
         if (!token.is_num || token.num != 0) return false;
     }
     return true;
-}
-
-std::string_view strip_generic_prefix_of_trimmed(std::string_view rest, std::uint64_t& epoch) {
-    if (has_v_prefix(rest)) rest.remove_prefix(1);
-    epoch = take_epoch(rest);
-    return rest;
 }
 
 std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch) {

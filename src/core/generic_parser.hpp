@@ -24,8 +24,26 @@ std::string_view generic_build_suffix(std::string_view input);
 // enough for a TextCursor, which stops at the "+".
 std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch);
 
-// The same for a text that is trimmed already.
-std::string_view strip_generic_prefix_of_trimmed(std::string_view trimmed, std::uint64_t& epoch);
+// Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
+// left in place so that its digits still count as a segment. The digits are only
+// counted until the byte after them shows an epoch: nearly every version has none,
+// and its first number is read once, as a segment.
+inline std::uint64_t take_generic_epoch(std::string_view& text) {
+    std::size_t length = 0;
+    while (length < text.size() && is_digit(text[length])) ++length;
+    if (length == 0 || length == text.size() || (text[length] != ':' && text[length] != '!')) return 0;
+    const DigitRun run = read_digit_run(text.substr(0, length));
+    if (!run.fits) return 0;
+    text.remove_prefix(length + 1);
+    return run.value;
+}
+
+// The same as strip_generic_prefix for a text that is trimmed already.
+inline std::string_view strip_generic_prefix_of_trimmed(std::string_view rest, std::uint64_t& epoch) {
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    epoch = take_generic_epoch(rest);
+    return rest;
+}
 
 // Reads the segments of a main part one at a time: a run of digits is a number
 // (saturating at 2^64 - 1), a run of letters or a "~" or "^" is a word, and every

@@ -14,10 +14,10 @@ namespace {
 
 constexpr Param VERSIONS_PARAMS[] = {Param::Versions, Param::Ecosystem};
 constexpr Param PAIRS_PARAMS[] = {Param::Pairs, Param::Ecosystem};
-const ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
+constexpr ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
 
 Result<void, std::string> add_text(VersionBatch& batch, std::string_view text) { return batch.add_text(text); }
 Result<void, std::string> add_text(VersionPicker& picker, std::string_view text) { return picker.offer_text(text); }

@@ -58,8 +58,9 @@ bool same_ascii_text(PyObject* a, PyObject* b);
 // anything else (a str subclass included, whose hash could run Python code).
 inline const KnownEcosystemName* find_known_ecosystem_name(PyObject* obj) {
     if (!PyUnicode_CheckExact(obj)) return nullptr;
-    const Py_hash_t hash = PyObject_Hash(obj);  // a str keeps its hash once made
-    if (hash == -1) {
+    // A str keeps its hash once made, as an interned name has.
+    Py_hash_t hash = reinterpret_cast<PyASCIIObject*>(obj)->hash;
+    if (hash == -1 && (hash = PyObject_Hash(obj)) == -1) {
         PyErr_Clear();
         return nullptr;
     }

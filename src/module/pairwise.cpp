@@ -12,8 +12,8 @@ constexpr Param PAIR_PARAMS[] = {Param::A, Param::B, Param::Ecosystem};
 
 constexpr ParamSpec pair_spec(const char* name) { return {name, nullptr, PAIR_PARAMS, 3, 2}; }
 
-const ParamSpec COMPARE_SPEC = pair_spec("compare");
-const ParamSpec COMPARE_SEMVER_STRICT_SPEC = {"compare_semver_strict", nullptr, PAIR_PARAMS, 2, 2};
+constexpr ParamSpec COMPARE_SPEC = pair_spec("compare");
+constexpr ParamSpec COMPARE_SEMVER_STRICT_SPEC = {"compare_semver_strict", nullptr, PAIR_PARAMS, 2, 2};
 
 enum class Relation { Greater, NotLess, Less, NotGreater, Equal, NotEqual };
 
@@ -54,14 +54,14 @@ PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* ar
     });
 }
 
-const ParamSpec GT_SPEC = pair_spec("gt");
-const ParamSpec GE_SPEC = pair_spec("ge");
-const ParamSpec GTE_SPEC = pair_spec("gte");
-const ParamSpec LT_SPEC = pair_spec("lt");
-const ParamSpec LE_SPEC = pair_spec("le");
-const ParamSpec LTE_SPEC = pair_spec("lte");
-const ParamSpec EQ_SPEC = pair_spec("eq");
-const ParamSpec NE_SPEC = pair_spec("ne");
+constexpr ParamSpec GT_SPEC = pair_spec("gt");
+constexpr ParamSpec GE_SPEC = pair_spec("ge");
+constexpr ParamSpec GTE_SPEC = pair_spec("gte");
+constexpr ParamSpec LT_SPEC = pair_spec("lt");
+constexpr ParamSpec LE_SPEC = pair_spec("le");
+constexpr ParamSpec LTE_SPEC = pair_spec("lte");
+constexpr ParamSpec EQ_SPEC = pair_spec("eq");
+constexpr ParamSpec NE_SPEC = pair_spec("ne");
 
 }  // namespace
 

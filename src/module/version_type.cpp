@@ -119,7 +119,7 @@ PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ec
 }
 
 constexpr Param NEW_PARAMS[] = {Param::Version, Param::Ecosystem};
-const ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
+constexpr ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
 
 PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
@@ -299,7 +299,7 @@ PyObject* sort_key_method(PyObject* self, PyObject*) {
 }
 
 constexpr Param COMPARE_PARAMS[] = {Param::Other, Param::Ecosystem};
-const ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
+constexpr ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
 
 PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
@@ -417,7 +417,7 @@ PyType_Spec SPEC = {
 };
 
 constexpr Param VERSION_PARAMS[] = {Param::S, Param::Ecosystem};
-const ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
+constexpr ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
 
