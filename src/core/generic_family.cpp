@@ -36,22 +36,6 @@ Admission admit_pep440(const AdmissionRules& rules, std::string_view input) {
     return {};
 }
 
-// A trimmed text that admit_pep440 passes: an optional "v", then either digits,
-// "!" and a digit, or a digit and no "!" anywhere.
-bool admits_pep440(std::string_view rest) {
-    if (has_v_prefix(rest)) rest.remove_prefix(1);
-    std::size_t digits = 0;
-    while (digits < rest.size() && is_digit(rest[digits])) ++digits;
-    if (digits < rest.size() && rest[digits] == '!') {
-        return digits > 0 && digits + 1 < rest.size() && is_digit(rest[digits + 1]);
-    }
-    if (digits == 0) return false;
-    for (std::size_t i = digits; i < rest.size(); ++i) {
-        if (rest[i] == '!') return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 Admission GenericFamilyStrategy::admit_checked(std::string_view text) const {
@@ -78,22 +62,46 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
     return cmp_parsed(*left, *right);
 }
 
-// The same conditions as the admission checks above, which give the messages.
+// The same conditions as the admission checks above, which give the messages,
+// with the epoch found in the same look at the leading digits: the one scan that
+// admission and the epoch both need.
 bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const {
     std::string_view rest = trim_white_space(text);
+    const bool v = has_v_prefix(rest);
     switch (rules_.check) {
         case Check::None: break;
         case Check::LeadingDigit:
             if (rest.empty() || !is_digit(rest[0])) return false;
             break;
         case Check::LeadingDigitOrV:
-            if (rest.empty() || !(is_digit(rest[0]) || has_v_prefix(rest))) return false;
+            if (rest.empty() || !(is_digit(rest[0]) || v)) return false;
             break;
-        case Check::Pep440:
-            if (!admits_pep440(rest)) return false;
-            break;
+        case Check::Pep440: break;
     }
-    main = strip_generic_prefix_of_trimmed(rest, epoch);
+    if (v) rest.remove_prefix(1);
+    std::size_t digits = 0;
+    while (digits < rest.size() && is_digit(rest[digits])) ++digits;
+    const char after = digits < rest.size() ? rest[digits] : '\0';
+    if (rules_.check == Check::Pep440) {
+        // Digits, "!" and a digit; or a digit and no "!" anywhere.
+        if (digits == 0) return false;
+        if (after == '!') {
+            if (digits + 1 >= rest.size() || !is_digit(rest[digits + 1])) return false;
+        } else {
+            for (std::size_t i = digits; i < rest.size(); ++i) {
+                if (rest[i] == '!') return false;
+            }
+        }
+    }
+    epoch = 0;
+    if (digits > 0 && (after == ':' || after == '!')) {
+        const DigitRun run = read_digit_run(rest.substr(0, digits));
+        if (run.fits) {
+            epoch = run.value;
+            rest.remove_prefix(digits + 1);
+        }
+    }
+    main = rest;
     return true;
 }
 
