@@ -25,9 +25,13 @@ struct EpochSplit {
 // Splits a leading "N:" epoch off `text`. Never fails: without a valid epoch the
 // epoch is 0 and the rest is the whole text.
 inline EpochSplit extract_epoch_colon(std::string_view text) {
-    const DigitRun run = read_digit_run(text);
-    if (run.length == 0 || run.length == text.size() || text[run.length] != ':' || !run.fits) return {0, text};
-    return {run.value, text.substr(run.length + 1)};
+    // The digits are only read as a number once a ":" shows that they are an epoch.
+    std::size_t length = 0;
+    while (length < text.size() && is_digit(text[length])) ++length;
+    if (length == 0 || length == text.size() || text[length] != ':') return {0, text};
+    const DigitRun run = read_digit_run(text.substr(0, length));
+    if (!run.fits) return {0, text};
+    return {run.value, text.substr(length + 1)};
 }
 
 // A package version cut into its parts, as views into the text.

@@ -40,6 +40,11 @@ bool resolve_eco_for_obj_slowly(const EcosystemArg& arg, PyObject* obj, Ecosyste
     return take_outcome(Ecosystem::from_str(arg.name), out);
 }
 
+bool resolve_ecosystem_argument_slowly(PyObject* obj, PyObject* operand, bool left_out_means_auto, Ecosystem& out) {
+    EcosystemArg arg;
+    return convert_ecosystem_arg(obj, arg, left_out_means_auto) && resolve_eco_for_obj(arg, operand, out);
+}
+
 bool operand_text_for_parsing(PyObject* obj, std::string_view& out) {
     return operand_text(obj, out) || expected_version_or_str();
 }

@@ -57,6 +57,24 @@ inline bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosyste
     return true;
 }
 
+// Converts and resolves the `ecosystem` argument of a call in one step, where
+// nothing else happens between the two: an accepted name's str, or the argument
+// left out, is settled here without a look at the operand.
+bool resolve_ecosystem_argument_slowly(PyObject* obj, PyObject* operand, bool left_out_means_auto, Ecosystem& out);
+inline bool resolve_ecosystem_argument(PyObject* obj, PyObject* operand, Ecosystem& out,
+                                       bool left_out_means_auto = false) {
+    if (obj) {
+        if (const KnownEcosystemName* known = find_known_ecosystem_name(obj); known && !known->is_auto) {
+            out = known->ecosystem;
+            return true;
+        }
+    } else if (!left_out_means_auto) {
+        out = Ecosystem::Generic;
+        return true;
+    }
+    return resolve_ecosystem_argument_slowly(obj, operand, left_out_means_auto, out);
+}
+
 // The text an operand stands for under a scheme that must read it: a str's own,
 // or a Version's raw text; TypeError "expected Version or str" for anything else.
 bool operand_text_for_parsing(PyObject* obj, std::string_view& out);

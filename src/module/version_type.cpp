@@ -108,11 +108,9 @@ std::uint64_t number_at(const PyVersion* v, std::size_t p) {
 // Both constructors: the text, then the ecosystem ("auto" when left out).
 PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ecosystem_obj) {
     std::string_view text;
-    EcosystemArg arg;
     Ecosystem ecosystem;
     if (!convert_text(text_parameter, text_obj, text) ||
-        !convert_ecosystem_arg(ecosystem_obj, arg, /*left_out_means_auto=*/true) ||
-        !resolve_eco_for_obj(arg, text_obj, ecosystem)) {
+        !resolve_ecosystem_argument(ecosystem_obj, text_obj, ecosystem, /*left_out_means_auto=*/true)) {
         return nullptr;
     }
     return make_version(text, PyUnicode_IS_COMPACT_ASCII(text_obj), ecosystem);
@@ -305,9 +303,8 @@ PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[2];
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
-        EcosystemArg arg;
         Ecosystem ecosystem;
-        if (!convert_ecosystem_arg(slots[1], arg) || !resolve_eco_for_obj(arg, self, ecosystem)) return nullptr;
+        if (!resolve_ecosystem_argument(slots[1], self, ecosystem)) return nullptr;
         Ordering o;
         if (!compare_operands(self, slots[0], ecosystem, o)) return nullptr;
         return ordering_to_int(o);
