@@ -5,8 +5,8 @@ chosen to share long prefixes, where the shortcuts skip the most: neighbours in
 sorted order, and each text against small edits of itself. The general road is
 the model of tests/fuzz/model.py (parse, then order) for two texts, a comparison
 of the two for a sort or a choice of two, and the other way of making the same
-call (the class called or its __new__, a literal name or any str of its text,
-object.__reduce_ex__) for the rest.
+call (the class called or its __new__, a literal name or any str of its text)
+for the rest.
 """
 
 import functools
@@ -307,22 +307,3 @@ def test_any_str_of_an_accepted_name_reads_alike(name):
 def test_other_names_are_still_read_as_text(name):
     assert outcome(lambda: tambry.compare("1.0", "1.1", name)) == outcome(
         lambda: tambry.compare("1.0", "1.1", "".join(list(name))))
-
-
-# ---------------------------------------------------------------------------
-# Pickling through the class's own __reduce_ex__
-# ---------------------------------------------------------------------------
-
-
-@pytest.mark.parametrize("argument", [*range(-1, pickle.HIGHEST_PROTOCOL + 2), True, 2**31, -(2**31) - 1, 2**80,
-                                      "2", 2.0, None])
-def test_reduce_ex_answers_as_objects_reduce_ex(argument):
-    v = Version(" 1.0rc1 ", "Deb")
-    assert outcome(lambda: v.__reduce_ex__(argument)) == outcome(lambda: object.__reduce_ex__(v, argument))
-
-
-def test_reduce_ex_without_its_argument():
-    v = Version("1.0")
-    with pytest.raises(TypeError) as ours:
-        v.__reduce_ex__()
-    assert str(ours.value) == "Version.__reduce_ex__() takes exactly one argument (0 given)"

@@ -1,6 +1,5 @@
 // The Python class Version: construction, read-only views, ordering on the stored
 // generic parse, hashing and sort keys.
-#include <climits>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -346,21 +345,6 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
     return PyTuple_Pack(2, constructor.get(), arguments.get());
 }
 
-// What object.__reduce_ex__ gives for a class that defines __reduce__, with the
-// same check of the protocol argument (an int that fits a C int), but without
-// looking __reduce__ up again on every object that pickle saves.
-PyObject* reduce_ex_method(PyObject* self, PyObject* protocol) {
-    const long value = PyLong_AsLong(protocol);
-    if (value == -1 && PyErr_Occurred()) {
-        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return nullptr;
-        PyErr_Clear();
-    } else if (value >= INT_MIN && value <= INT_MAX) {
-        return reduce_method(self, nullptr);
-    }
-    PyErr_SetString(PyExc_OverflowError, "Python int too large to convert to C int");
-    return nullptr;
-}
-
 // --- the type ---------------------------------------------------------------------
 
 PyGetSetDef GETSETS[] = {
@@ -385,7 +369,6 @@ PyMethodDef METHODS[] = {
     {"to_dict", to_dict_method, METH_NOARGS, "to_dict($self)\n--\n\n"},
     {"sort_key", sort_key_method, METH_NOARGS, "sort_key($self)\n--\n\n"},
     {"__reduce__", reduce_method, METH_NOARGS, "__reduce__($self)\n--\n\n"},
-    {"__reduce_ex__", reduce_ex_method, METH_O, "__reduce_ex__($self, protocol, /)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
