@@ -16,15 +16,19 @@ namespace tambry {
 namespace {
 
 // What the registry knows of each ecosystem: its canonical name, its strategy and,
-// when it orders generically, that strategy as a generic-family one.
+// when it orders generically or as a package scheme, that strategy as one.
 struct Row {
     std::string_view name;
     const VersionStrategy* strategy;
     const GenericFamilyStrategy* generic_family;
+    const PackageScheme* package_scheme;
 };
 
-constexpr Row row(std::string_view name, const GenericFamilyStrategy& strategy) { return {name, &strategy, &strategy}; }
-constexpr Row row(std::string_view name, const VersionStrategy& strategy) { return {name, &strategy, nullptr}; }
+constexpr Row row(std::string_view name, const GenericFamilyStrategy& strategy) {
+    return {name, &strategy, &strategy, nullptr};
+}
+constexpr Row row(std::string_view name, const PackageScheme& strategy) { return {name, &strategy, nullptr, &strategy}; }
+constexpr Row row(std::string_view name, const VersionStrategy& strategy) { return {name, &strategy, nullptr, nullptr}; }
 
 // Indexed by the enumerator.
 constexpr std::array<Row, Ecosystem::COUNT> ROWS = {
@@ -106,6 +110,14 @@ bool same_lowered(std::string_view name, std::string_view listed) {
     return true;
 }
 
+constexpr std::array<EcosystemName, NAME_COUNT> ALL_NAMES = [] {
+    std::array<EcosystemName, NAME_COUNT> names{};
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < ROWS.size(); ++k) names[at++] = {ROWS[k].name, static_cast<Ecosystem::Value>(k)};
+    for (const Alias& alias : ALIASES) names[at++] = {alias.name, alias.value};
+    return names;
+}();
+
 // The canonical names joined by ", ", for the message that rejects a name.
 constexpr std::size_t canonical_list_size() {
     std::size_t size = 2 * (ROWS.size() - 1);
@@ -159,8 +171,12 @@ bool means_auto(std::string_view name) {
     return true;
 }
 
+std::span<const EcosystemName> ecosystem_names() { return ALL_NAMES; }
+
 const VersionStrategy& strategy_for(Ecosystem ecosystem) { return *ROWS[ecosystem].strategy; }
 
 const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem) { return ROWS[ecosystem].generic_family; }
+
+const PackageScheme* package_scheme_for(Ecosystem ecosystem) { return ROWS[ecosystem].package_scheme; }
 
 }  // namespace tambry

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,15 @@ static_assert(sizeof(Ecosystem) == 1);
 // True for exactly four bytes that read "auto" once A-Z are lowered.
 bool means_auto(std::string_view name);
 
+// An accepted name, exactly as written in the tables (lowercase), and what it names.
+struct EcosystemName {
+    std::string_view name;
+    Ecosystem ecosystem;
+};
+
+// Every canonical name and alias: what Ecosystem::from_str accepts before lowering.
+std::span<const EcosystemName> ecosystem_names();
+
 const VersionStrategy& strategy_for(Ecosystem ecosystem);
 
 class GenericFamilyStrategy;
@@ -45,5 +55,11 @@ class GenericFamilyStrategy;
 // parse_generic and cmp_parsed), so that its versions may be packed; null for the
 // others.
 const GenericFamilyStrategy* generic_family_for(Ecosystem ecosystem);
+
+class PackageScheme;
+
+// The same for the Debian and RPM schemes, which cut a text into package parts;
+// null for the others.
+const PackageScheme* package_scheme_for(Ecosystem ecosystem);
 
 }  // namespace tambry

@@ -62,14 +62,55 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
     return cmp_parsed(*left, *right);
 }
 
-Result<Ordering, std::string> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
-    if (auto admission = admit(a); !admission.ok()) return Failure{std::move(admission.error())};
-    if (auto admission = admit(b); !admission.ok()) return Failure{std::move(admission.error())};
+// The same conditions as the admission checks above, which give the messages,
+// with the epoch found in the same look at the leading digits: the one scan that
+// admission and the epoch both need.
+bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const {
+    std::string_view rest = trim_white_space(text);
+    const bool v = has_v_prefix(rest);
+    switch (rules_.check) {
+        case Check::None: break;
+        case Check::LeadingDigit:
+            if (rest.empty() || !is_digit(rest[0])) return false;
+            break;
+        case Check::LeadingDigitOrV:
+            if (rest.empty() || !(is_digit(rest[0]) || v)) return false;
+            break;
+        case Check::Pep440: break;
+    }
+    if (v) rest.remove_prefix(1);
+    std::size_t digits = 0;
+    while (digits < rest.size() && is_digit(rest[digits])) ++digits;
+    const char after = digits < rest.size() ? rest[digits] : '\0';
+    if (rules_.check == Check::Pep440) {
+        // Digits, "!" and a digit; or a digit and no "!" anywhere.
+        if (digits == 0) return false;
+        if (after == '!') {
+            if (digits + 1 >= rest.size() || !is_digit(rest[digits + 1])) return false;
+        } else {
+            for (std::size_t i = digits; i < rest.size(); ++i) {
+                if (rest[i] == '!') return false;
+            }
+        }
+    }
+    epoch = 0;
+    if (digits > 0 && (after == ':' || after == '!')) {
+        const DigitRun run = read_digit_run(rest.substr(0, digits));
+        if (run.fits) {
+            epoch = run.value;
+            rest.remove_prefix(digits + 1);
+        }
+    }
+    main = rest;
+    return true;
+}
+
+std::optional<Ordering> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
     std::uint64_t left_epoch, right_epoch;
-    const std::string_view left = strip_generic_prefix(a, left_epoch);
-    const std::string_view right = strip_generic_prefix(b, right_epoch);
+    std::string_view left, right;
+    if (!admits(a, left_epoch, left) || !admits(b, right_epoch, right)) return std::nullopt;
     if (left_epoch != right_epoch) return order_of(left_epoch, right_epoch);
-    return cmp_segment_streams(TextCursor(left), TextCursor(right));
+    return cmp_generic_texts(left, right);
 }
 
 constinit const GenericStrategy GENERIC_STRATEGY;

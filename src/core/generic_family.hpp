@@ -4,6 +4,8 @@
 // admission rules, so one body serves all eight and each type carries its rules.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,7 +31,7 @@ class GenericFamilyStrategy : public VersionStrategy {
 public:
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
-    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+    std::optional<Ordering> compare_texts(std::string_view a, std::string_view b) const override;
 
     // Passes when the scheme admits `text` (parse then gives parse_generic of it);
     // otherwise fails with the message that rejects it.
@@ -37,6 +39,11 @@ public:
         if (rules_.check == AdmissionRules::Check::None) return {};
         return admit_checked(text);
     }
+
+    // Whether the scheme admits `text`, without a message; when it does, also the
+    // epoch and the main part (build suffix still on) that parse_generic would find.
+    // One look at the head of the text serves both.
+    bool admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const;
 
 protected:
     constexpr explicit GenericFamilyStrategy(const AdmissionRules& rules) : rules_(rules) {}

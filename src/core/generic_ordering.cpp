@@ -1,5 +1,7 @@
 #include "generic_ordering.hpp"
 
+#include "generic_parser.hpp"
+#include "shared_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -17,7 +19,18 @@ Ordering folded_byte_order(std::string_view a, std::string_view b) {
     return order_of(a.size(), b.size());
 }
 
+// Digits and letters each run together into one segment; every other byte is a
+// segment of its own ("~", "^") or separates segments.
+int generic_byte_class(char c) { return is_digit(c) ? 1 : (is_letter(c) ? 2 : 0); }
+
 }  // namespace
+
+Ordering cmp_generic_texts(std::string_view a, std::string_view b) {
+    // The shared prefix stops at a "+", where both main parts end.
+    const std::size_t start =
+        back_to_segment_start(a, b, shared_prefix_length_before(a, b, '+'), generic_byte_class);
+    return cmp_segment_streams(TextCursor(a.substr(start)), TextCursor(b.substr(start)));
+}
 
 Ordering word_order(std::string_view a, std::string_view b) {
     const auto a_weight = folded_tag_weight(a);

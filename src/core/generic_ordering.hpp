@@ -88,6 +88,11 @@ private:
     std::size_t position_ = 0;
 };
 
+// The order of two main parts read straight from their texts, epochs set aside
+// (each may still carry its build suffix, which the walk does not enter). The
+// segments that both texts begin with are passed over at once.
+Ordering cmp_generic_texts(std::string_view a, std::string_view b);
+
 inline Ordering cmp_parsed(const ParsedVersion& a, const ParsedVersion& b) {
     if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
     return cmp_segment_streams(ParsedCursor(a), ParsedCursor(b));

@@ -5,19 +5,6 @@
 #include "generic_parser.hpp"
 
 namespace tambry {
-namespace {
-
-// Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
-// left in place so that its digits still count as a segment.
-std::uint64_t take_epoch(std::string_view& text) {
-    const DigitRun run = read_digit_run(text);
-    if (run.length == 0 || !run.fits || run.length == text.size()) return 0;
-    if (text[run.length] != ':' && text[run.length] != '!') return 0;
-    text.remove_prefix(run.length + 1);
-    return run.value;
-}
-
-}  // namespace
 
 bool TextCursor::rest_all_zero() const {
     TextCursor rest = *this;
@@ -29,10 +16,7 @@ bool TextCursor::rest_all_zero() const {
 }
 
 std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch) {
-    std::string_view rest = trim_white_space(input);
-    if (has_v_prefix(rest)) rest.remove_prefix(1);
-    epoch = take_epoch(rest);
-    return rest;
+    return strip_generic_prefix_of_trimmed(trim_white_space(input), epoch);
 }
 
 std::string_view generic_build_suffix(std::string_view input) {

@@ -24,6 +24,27 @@ std::string_view generic_build_suffix(std::string_view input);
 // enough for a TextCursor, which stops at the "+".
 std::string_view strip_generic_prefix(std::string_view input, std::uint64_t& epoch);
 
+// Takes a leading "N:" or "N!" epoch off `text`. An epoch too large for 64 bits is
+// left in place so that its digits still count as a segment. The digits are only
+// counted until the byte after them shows an epoch: nearly every version has none,
+// and its first number is read once, as a segment.
+inline std::uint64_t take_generic_epoch(std::string_view& text) {
+    std::size_t length = 0;
+    while (length < text.size() && is_digit(text[length])) ++length;
+    if (length == 0 || length == text.size() || (text[length] != ':' && text[length] != '!')) return 0;
+    const DigitRun run = read_digit_run(text.substr(0, length));
+    if (!run.fits) return 0;
+    text.remove_prefix(length + 1);
+    return run.value;
+}
+
+// The same as strip_generic_prefix for a text that is trimmed already.
+inline std::string_view strip_generic_prefix_of_trimmed(std::string_view rest, std::uint64_t& epoch) {
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    epoch = take_generic_epoch(rest);
+    return rest;
+}
+
 // Reads the segments of a main part one at a time: a run of digits is a number
 // (saturating at 2^64 - 1), a run of letters or a "~" or "^" is a word, and every
 // other byte separates. Words keep the case of the text they are read from. A
@@ -36,10 +57,8 @@ public:
         while (p_ < end_) {
             const char c = *p_;
             if (is_digit(c)) {
-                const DigitRun run = read_digit_run({p_, static_cast<std::size_t>(end_ - p_)});
                 out.is_num = true;
-                out.num = run.value;
-                p_ += run.length;
+                out.num = read_number();
                 return true;
             }
             if (is_letter(c)) {
@@ -67,6 +86,18 @@ public:
     bool rest_all_zero() const;
 
 private:
+    // Nineteen digits always fit in 64 bits, so only a longer run is read again
+    // with the checks that saturate it.
+    std::uint64_t read_number() {
+        const char* start = p_;
+        std::uint64_t value = 0;
+        while (p_ < end_ && is_digit(*p_) && p_ - start < 19) value = value * 10 + static_cast<unsigned>(*p_++ - '0');
+        if (p_ == end_ || !is_digit(*p_)) return value;
+        const DigitRun run = read_digit_run({start, static_cast<std::size_t>(end_ - start)});
+        p_ = start + run.length;
+        return run.value;
+    }
+
     const char* p_;
     const char* end_;
 };

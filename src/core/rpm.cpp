@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "shared_prefix.hpp"
+#include "sort_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -26,13 +28,55 @@ std::size_t run_end(std::string_view text, std::size_t pos, Predicate belongs) {
     return pos;
 }
 
+// The items of rpmverscmp's walk in its order: "~" before everything, the end
+// of the text, "^", a run of letters (its bytes, then a zero), a run of digits
+// (its length from NUMBER_TAG on, then its digits). Separators are not written.
+constexpr unsigned char TILDE_ITEM = 0x01;
+constexpr unsigned char END_ITEM = 0x02;
+constexpr unsigned char CARET_ITEM = 0x03;
+constexpr unsigned char LETTERS_ITEM = 0x04;
+constexpr unsigned NUMBER_TAG = 0x10;
+
+bool encode_part(std::string_view text, SortPrefixBytes<2>& out) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char c = *p;
+        if (c == '~' || c == '^') {
+            if (!out.put(c == '~' ? TILDE_ITEM : CARET_ITEM)) return false;
+            ++p;
+        } else if (is_digit(c)) {
+            const char* digits = p;
+            while (p != end && is_digit(*p)) ++p;
+            if (!out.digits(digits, p, NUMBER_TAG)) return false;
+        } else if (is_letter(c)) {
+            if (!out.put(LETTERS_ITEM)) return false;
+            for (; p != end && is_letter(*p); ++p) {
+                if (!out.put(static_cast<unsigned char>(*p))) return false;
+            }
+            if (!out.put(0)) return false;
+        } else {
+            ++p;
+        }
+    }
+    return out.put(END_ITEM);
+}
+
 }  // namespace
 
-Ordering rpmverscmp(std::string_view a, std::string_view b) {
-    if (a == b) return Ordering::Equal;
+PackageSortPrefix rpm_sort_prefix(std::uint64_t epoch, std::string_view version, std::string_view release) {
+    SortPrefixBytes<2> out;
+    if (out.epoch(epoch) && encode_part(version, out)) encode_part(release, out);
+    return out.words();
+}
 
-    std::size_t i = 0;
-    std::size_t j = 0;
+Ordering rpmverscmp(std::string_view a, std::string_view b) {
+    // The walk may begin after the segments that both texts share: a run of digits
+    // or of letters is read whole, every other byte on its own.
+    const std::size_t shared = shared_prefix_length(a, b);
+    if (shared == a.size() && shared == b.size()) return Ordering::Equal;
+    std::size_t i = back_to_segment_start(a, b, shared, [](char c) { return is_digit(c) ? 1 : (is_letter(c) ? 2 : 0); });
+    std::size_t j = i;
     while (i < a.size() || j < b.size()) {
         i = skip_separators(a, i);
         j = skip_separators(b, j);

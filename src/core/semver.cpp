@@ -1,8 +1,11 @@
 #include "semver.hpp"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <utility>
 
+#include "shared_prefix.hpp"
 #include "text.hpp"
 
 namespace tambry {
@@ -10,7 +13,7 @@ namespace {
 
 using Check = Result<void, std::string>;
 
-bool is_identifier_byte(char c) { return is_alnum(c) || c == '-'; }
+constexpr bool is_identifier_byte(char c) { return is_alnum(c) || c == '-'; }
 
 std::string field_message(std::string_view head, std::string_view name, std::string_view subject) {
     std::string prefix;
@@ -80,8 +83,12 @@ Ordering identifier_order(std::string_view a, std::string_view b) {
 }
 
 Ordering prerelease_order(std::string_view a, std::string_view b) {
-    DotPieces left(a);
-    DotPieces right(b);
+    // The identifiers before the one that holds the first difference are equal.
+    std::size_t start = shared_prefix_length(a, b);
+    if (start == a.size() && start == b.size()) return Ordering::Equal;
+    while (start > 0 && a[start - 1] != '.') --start;
+    DotPieces left(a.substr(start));
+    DotPieces right(b.substr(start));
     while (!left.done() && !right.done()) {
         const Ordering o = identifier_order(left.next(), right.next());
         if (o != Ordering::Equal) return o;
@@ -109,9 +116,79 @@ bool read_core_number(std::string_view text, std::uint64_t& out) {
     return true;
 }
 
+// How a byte of a pre-release reads in the scan of the usual text.
+enum class PrereleaseByte : std::uint8_t { Invalid, Digit, Other, Dot, End };
+
+constexpr std::array<PrereleaseByte, 256> PRERELEASE_BYTES = [] {
+    std::array<PrereleaseByte, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const char byte = static_cast<char>(c);
+        if (is_digit(byte)) {
+            table[c] = PrereleaseByte::Digit;
+        } else if (is_identifier_byte(byte)) {
+            table[c] = PrereleaseByte::Other;
+        }
+    }
+    table['.'] = PrereleaseByte::Dot;
+    table['+'] = PrereleaseByte::End;
+    return table;
+}();
+
+// A core number of at most nineteen digits (which always fit) and no leading zero.
+bool read_usual_number(const char*& p, const char* end, std::uint64_t& out) {
+    if (p == end || !is_digit(*p)) return false;
+    if (*p == '0') {
+        out = 0;
+        return ++p == end || !is_digit(*p);
+    }
+    const char* start = p;
+    std::uint64_t value = 0;
+    while (p != end && is_digit(*p) && p - start < 19) value = value * 10 + static_cast<unsigned>(*p++ - '0');
+    out = value;
+    return p == end || !is_digit(*p);
+}
+
+// Reads, in one pass, the shape that nearly every version has: three core
+// numbers, then maybe a pre-release whose identifiers are all valid (numeric ones
+// of at most nineteen digits), then maybe build metadata. False for anything
+// else, which the general reader below then judges and explains; what this
+// accepts, that reader reads alike.
+bool read_usual_semver(std::string_view rest, SemverParts& parts) {
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    if (!read_usual_number(p, end, parts.major) || p == end || *p++ != '.' ||
+        !read_usual_number(p, end, parts.minor) || p == end || *p++ != '.' ||
+        !read_usual_number(p, end, parts.patch)) {
+        return false;
+    }
+    if (p == end || *p == '+') return true;
+    if (*p++ != '-') return false;
+    const char* const prerelease = p;
+    const char* identifier = p;
+    bool numeric = true;
+    for (;; ++p) {
+        const PrereleaseByte c = p == end ? PrereleaseByte::End : PRERELEASE_BYTES[static_cast<unsigned char>(*p)];
+        if (c == PrereleaseByte::Digit) continue;
+        if (c == PrereleaseByte::Other) {
+            numeric = false;
+            continue;
+        }
+        if (c == PrereleaseByte::Invalid) return false;
+        const std::size_t length = static_cast<std::size_t>(p - identifier);
+        if (length == 0 || (numeric && ((length > 1 && *identifier == '0') || length > 19))) return false;
+        if (c == PrereleaseByte::End) break;
+        identifier = p + 1;
+        numeric = true;
+    }
+    parts.prerelease = std::string_view(prerelease, static_cast<std::size_t>(p - prerelease));
+    return true;
+}
+
 Result<void, std::string> parse_semver_parts(std::string_view text, SemverParts& parts) {
     std::string_view rest = trim_white_space(text);
     if (has_v_prefix(rest)) rest.remove_prefix(1);
+    if (read_usual_semver(rest, parts)) return {};
+    parts = SemverParts{};
 
     // One pass finds where the build metadata starts, where the pre-release starts
     // and where the core's dots are; the build metadata is never looked at.
@@ -218,10 +295,9 @@ CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b)
     return cmp_semver_strict(*left, *right);
 }
 
-Result<Ordering, std::string> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
+std::optional<Ordering> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
     SemverParts left, right;
-    if (auto parsed = parse_semver_parts(a, left); !parsed.ok()) return Failure{std::move(parsed.error())};
-    if (auto parsed = parse_semver_parts(b, right); !parsed.ok()) return Failure{std::move(parsed.error())};
+    if (!parse_semver_parts(a, left).ok() || !parse_semver_parts(b, right).ok()) return std::nullopt;
     return cmp_semver_parts(left, right);
 }
 

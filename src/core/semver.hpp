@@ -23,7 +23,7 @@ public:
 
     ParseOutcome parse(std::string_view text) const override;
     CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const override;
-    Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const override;
+    std::optional<Ordering> compare_texts(std::string_view a, std::string_view b) const override;
 
 protected:
     constexpr explicit SemverStrategy(std::string_view unreachable_message)

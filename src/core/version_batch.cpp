@@ -5,72 +5,75 @@
 #include <utility>
 
 #include "generic_family.hpp"
-#include "generic_parser.hpp"
 #include "packed_version.hpp"
 #include "stable_merge_sort.hpp"
 
 namespace tambry {
 
-// A packed element with its epoch and leading numbers at hand. The walk of two
-// versions begins by comparing numbers that stand at the same place on both
-// sides, so wherever the leading numbers differ the order is known without
-// reading the streams: that settles most comparisons of a sort from the records.
-// A record finds its stream by offset, since the arena moves while it grows.
-struct PackedRecord {
-    static constexpr std::size_t LEAD = 3;
+// What the sort moves for a generically ordered element: its sort prefix, its
+// slot, and its packed stream, held in the entry itself when it fits in eight
+// bytes (as most do), else found in the arena. Pairs whose prefixes tie, which in
+// a real list are mostly repeats of one version, are then settled without a look
+// elsewhere in memory. Slots are numbered in 32 bits, so a larger batch keeps
+// parsed values instead.
+struct PackedEntry {
+    static constexpr std::size_t INLINE = sizeof(std::uint64_t);
 
-    std::size_t offset;  // of the stream in the arena
-    std::size_t size;
-    std::uint64_t epoch;
-    std::uint64_t lead[LEAD];
+    std::uint64_t prefix;
+    // The stream's bytes; or, for a longer stream, the offset in the arena of its
+    // size (eight bytes) and then its bytes.
+    std::uint64_t stream;
     std::uint32_t slot;
-    std::uint8_t lead_count;      // how many leading segments are numbers, at most LEAD
-    std::uint8_t lead_end[LEAD];  // where in the stream each of them ends
+    std::uint32_t inline_size;  // 0 to 8 for a stream held here; more means the arena
+
+    bool held_here() const { return inline_size <= INLINE; }
+    const unsigned char* bytes(const unsigned char* arena) const {
+        return held_here() ? reinterpret_cast<const unsigned char*>(&stream) : arena + stream + INLINE;
+    }
+    std::size_t size(const unsigned char* arena) const {
+        if (held_here()) return inline_size;
+        std::uint64_t size;
+        std::memcpy(&size, arena + stream, sizeof size);
+        return static_cast<std::size_t>(size);
+    }
 };
 
 namespace {
 
-using Record = PackedRecord;
+// The same for Debian and RPM, whose ties are settled from the parts.
+struct PackageEntry {
+    PackageSortPrefix prefix;
+    std::uint32_t slot;
+};
 
-Record record_of(const unsigned char* arena, std::size_t offset, std::size_t size, std::size_t slot) {
-    Record record{offset, size, 0, {}, static_cast<std::uint32_t>(slot), 0, {}};
-    const unsigned char* stream = arena + offset;
-    PackedCursor cursor(stream, size);
-    record.epoch = cursor.epoch();
-    SegmentToken token;
-    while (record.lead_count < Record::LEAD && cursor.next(token) && token.is_num) {
-        record.lead[record.lead_count] = token.num;
-        // An epoch and three numbers take at most 36 bytes, so the offset fits.
-        record.lead_end[record.lead_count++] = static_cast<std::uint8_t>(cursor.offset_from(stream));
-    }
-    return record;
+// Sorts the entries by prefix, and by `order` of their elements where prefixes tie.
+template <class Entry, class Order>
+std::vector<std::size_t> sort_by_prefix(std::vector<Entry>& entries, Order order) {
+    stable_merge_sort(entries, [&order](const Entry& a, const Entry& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return order(a, b) == Ordering::Less;
+    });
+    std::vector<std::size_t> slots(entries.size());
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = entries[i].slot;
+    return slots;
 }
 
-Ordering cmp_records(const unsigned char* arena, const Record& a, const Record& b) {
-    if (a.epoch != b.epoch) return order_of(a.epoch, b.epoch);
-    const std::size_t shared = a.lead_count < b.lead_count ? a.lead_count : b.lead_count;
-    for (std::size_t i = 0; i < shared; ++i) {
-        if (a.lead[i] != b.lead[i]) return order_of(a.lead[i], b.lead[i]);
-    }
-    const unsigned char* left = arena + a.offset;
-    const unsigned char* right = arena + b.offset;
-    // Real lists repeat versions; identical streams are equal without a walk.
-    if (a.size == b.size && std::memcmp(left, right, a.size) == 0) return Ordering::Equal;
-    if (shared == 0) return cmp_packed(left, a.size, right, b.size);
-    // The walk would have passed the shared leading numbers as equal: go on after them.
-    return cmp_segment_streams(PackedCursor::resume(left, a.size, a.lead_end[shared - 1]),
-                               PackedCursor::resume(right, b.size, b.lead_end[shared - 1]));
-}
+// Texts up to this long are packed on the stack.
+constexpr std::size_t SHORT_TEXT = 256;
 
 }  // namespace
 
 VersionBatch::VersionBatch(Ecosystem ecosystem, std::size_t expected)
-    : ecosystem_(ecosystem), strategy_(strategy_for(ecosystem)), generic_family_(generic_family_for(ecosystem)) {
-    // A record numbers its slot in 32 bits.
-    if (expected > UINT32_MAX) generic_family_ = nullptr;
+    : ecosystem_(ecosystem),
+      strategy_(strategy_for(ecosystem)),
+      generic_family_(generic_family_for(ecosystem)),
+      package_scheme_(package_scheme_for(ecosystem)) {
+    if (expected > UINT32_MAX) generic_family_ = nullptr, package_scheme_ = nullptr;
     if (generic_family_) {
-        records_.reserve(expected);
-        arena_.reserve(expected * 16);
+        packed_.reserve(expected);
+    } else if (package_scheme_) {
+        parts_.reserve(expected);
+        prefixes_.reserve(expected);
     } else {
         parsed_.reserve(expected);
     }
@@ -78,28 +81,45 @@ VersionBatch::VersionBatch(Ecosystem ecosystem, std::size_t expected)
 
 VersionBatch::~VersionBatch() = default;
 
-std::size_t VersionBatch::size() const { return generic_family_ ? records_.size() : parsed_.size(); }
-
 void VersionBatch::add_packed(const unsigned char* packed, std::size_t size) {
-    const std::size_t offset = arena_.size();
-    arena_.insert(arena_.end(), packed, packed + size);
-    records_.push_back(record_of(arena_.data(), offset, size, records_.size()));
+    PackedEntry entry{generic_sort_prefix(packed, size), 0, static_cast<std::uint32_t>(packed_.size()), 0};
+    if (size <= PackedEntry::INLINE) {
+        entry.inline_size = static_cast<std::uint32_t>(size);
+        std::memcpy(&entry.stream, packed, size);
+    } else {
+        entry.inline_size = PackedEntry::INLINE + 1;
+        entry.stream = arena_.size();
+        const std::uint64_t size_field = size;
+        const auto* size_bytes = reinterpret_cast<const unsigned char*>(&size_field);
+        arena_.insert(arena_.end(), size_bytes, size_bytes + sizeof size_field);
+        arena_.insert(arena_.end(), packed, packed + size);
+    }
+    packed_.push_back(entry);
 }
 
 Result<void, std::string> VersionBatch::add_text(std::string_view text) {
-    if (!generic_family_) {
-        ParseOutcome outcome = strategy_.parse(text);
-        if (!outcome.ok()) return Failure{std::move(outcome.error())};
-        parsed_.push_back(std::move(outcome.value()));
+    if (generic_family_) {
+        if (auto admission = generic_family_->admit(text); !admission.ok()) return admission;
+        if (text.size() <= SHORT_TEXT) {
+            unsigned char stream[packed_size_bound(SHORT_TEXT)];
+            add_packed(stream, pack_generic_text(text, stream).size);
+            return {};
+        }
+        std::vector<unsigned char> stream(measure_generic_text(text).size);
+        pack_generic_text(text, stream.data());
+        add_packed(stream.data(), stream.size());
         return {};
     }
-    if (auto admission = generic_family_->admit(text); !admission.ok()) return admission;
-    parse_generic_into(text, scratch_);
-    const std::size_t offset = arena_.size();
-    const std::size_t size = packed_size(scratch_);
-    arena_.resize(offset + size);
-    pack_segments(scratch_, arena_.data() + offset);
-    records_.push_back(record_of(arena_.data(), offset, size, records_.size()));
+    if (package_scheme_) {
+        PackageVersionParts parts;
+        if (!split_package_version(text, parts)) return Failure{std::string(package_scheme_->empty_message())};
+        parts_.push_back(parts);
+        prefixes_.push_back(package_scheme_->sort_prefix(parts));
+        return {};
+    }
+    ParseOutcome outcome = strategy_.parse(text);
+    if (!outcome.ok()) return Failure{std::move(outcome.error())};
+    parsed_.push_back(std::move(outcome.value()));
     return {};
 }
 
@@ -110,17 +130,24 @@ Result<void, std::string> VersionBatch::add_stored(std::string_view raw, const u
     return {};
 }
 
+
 Result<std::vector<std::size_t>, InternalError> VersionBatch::sorted_slots() {
-    std::vector<std::size_t> slots(size());
     if (generic_family_) {
-        // The records themselves are sorted, so each merge reads them in sequence.
         const unsigned char* arena = arena_.data();
-        stable_merge_sort(records_, [arena](const Record& a, const Record& b) {
-            return cmp_records(arena, a, b) == Ordering::Less;
+        return sort_by_prefix(packed_, [arena](const PackedEntry& a, const PackedEntry& b) {
+            return cmp_packed(a.bytes(arena), a.size(arena), b.bytes(arena), b.size(arena));
         });
-        for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = records_[i].slot;
-        return slots;
     }
+    if (package_scheme_) {
+        std::vector<PackageEntry> entries(parts_.size());
+        for (std::size_t slot = 0; slot < entries.size(); ++slot) {
+            entries[slot] = {prefixes_[slot], static_cast<std::uint32_t>(slot)};
+        }
+        return sort_by_prefix(entries, [this](const PackageEntry& a, const PackageEntry& b) {
+            return package_scheme_->compare_parts(parts_[a.slot], parts_[b.slot]);
+        });
+    }
+    std::vector<std::size_t> slots(parsed_.size());
     for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = i;
     std::optional<InternalError> failure;
     stable_merge_sort(slots, [&](std::size_t a, std::size_t b) {
@@ -131,27 +158,6 @@ Result<std::vector<std::size_t>, InternalError> VersionBatch::sorted_slots() {
     });
     if (failure) return Failure{*failure};
     return slots;
-}
-
-Result<std::size_t, InternalError> VersionBatch::greatest_slot() const { return pick(true); }
-Result<std::size_t, InternalError> VersionBatch::least_slot() const { return pick(false); }
-
-// One pass gives what a stable ascending sort would put last (the last of the
-// greatest) or first (the first of the least).
-Result<std::size_t, InternalError> VersionBatch::pick(bool greatest) const {
-    std::size_t chosen = 0;
-    for (std::size_t i = 1; i < size(); ++i) {
-        Ordering o;
-        if (generic_family_) {
-            o = cmp_records(arena_.data(), records_[chosen], records_[i]);
-        } else {
-            const CompareOutcome outcome = strategy_.compare(parsed_[chosen], parsed_[i]);
-            if (!outcome.ok()) return Failure{outcome.error()};
-            o = outcome.value();
-        }
-        if (greatest ? o != Ordering::Greater : o == Ordering::Greater) chosen = i;
-    }
-    return generic_family_ ? Result<std::size_t, InternalError>(records_[chosen].slot) : chosen;
 }
 
 }  // namespace tambry

@@ -1,7 +1,16 @@
-// The elements of one collection call, each parsed once by one ecosystem's
-// strategy and then sorted or searched. Under an ecosystem that orders generically
-// every element is kept as a packed stream, all of them in one arena, so that a
-// sort walks compact memory; under the others each keeps its parsed value.
+// The elements of one sort_versions call, each parsed once by one ecosystem's
+// strategy and then sorted.
+//
+// A sort is mostly comparisons, and most of them are settled by the first few
+// bytes of each version, so every element gets a 64-bit sort prefix
+// (sort_prefix.hpp) and the sort moves only small entries of prefix and slot,
+// reading an element itself only when two prefixes tie. What it reads then
+// depends on the scheme:
+//   - an ecosystem that orders generically packs each element; a stream of up to
+//     eight bytes travels in the entry, a longer one waits in an arena;
+//   - Debian and RPM keep the epoch and views of the version and release, into
+//     the caller's own texts, which must outlive the batch;
+//   - the others keep their parsed values, and the sort moves slots.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +20,13 @@
 #include <vector>
 
 #include "ecosystem.hpp"
+#include "package_version.hpp"
 #include "version_model.hpp"
 
 namespace tambry {
 
 class GenericFamilyStrategy;
-struct PackedRecord;
+struct PackedEntry;
 
 class VersionBatch {
 public:
@@ -27,7 +37,8 @@ public:
     VersionBatch& operator=(const VersionBatch&) = delete;
 
     // Adds the next element (its slot is the number of elements added before it),
-    // or fails with the message of the strategy that rejects the text.
+    // or fails with the message of the strategy that rejects the text. The text
+    // must outlive the batch.
     Result<void, std::string> add_text(std::string_view text);
 
     // The same for a Version object, which keeps its raw text and the packed form
@@ -39,23 +50,18 @@ public:
     // were added.
     Result<std::vector<std::size_t>, InternalError> sorted_slots();
 
-    // The last of the greatest elements, or the first of the least: what a stable
-    // ascending sort would put last or first. The batch must not be empty.
-    Result<std::size_t, InternalError> greatest_slot() const;
-    Result<std::size_t, InternalError> least_slot() const;
-
 private:
-    std::size_t size() const;
-    Result<std::size_t, InternalError> pick(bool greatest) const;
     void add_packed(const unsigned char* packed, std::size_t size);
 
     Ecosystem ecosystem_;
     const VersionStrategy& strategy_;
-    const GenericFamilyStrategy* generic_family_;  // null when the elements keep parsed values
-    ParsedVersion scratch_;
-    std::vector<unsigned char> arena_;
-    std::vector<PackedRecord> records_;
-    std::vector<ParsedRepr> parsed_;
+    const GenericFamilyStrategy* generic_family_;  // when elements are packed
+    const PackageScheme* package_scheme_;          // when elements are package parts
+    std::vector<PackedEntry> packed_;
+    std::vector<unsigned char> arena_;  // the streams too long for their entries
+    std::vector<PackageVersionParts> parts_;
+    std::vector<PackageSortPrefix> prefixes_;  // of the parts
+    std::vector<ParsedRepr> parsed_;       // for every other scheme
 };
 
 }  // namespace tambry

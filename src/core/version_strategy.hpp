@@ -2,6 +2,7 @@
 // constant: one shared instance serves every call and is never destroyed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,9 +20,11 @@ public:
     virtual CompareOutcome compare(const ParsedRepr& a, const ParsedRepr& b) const = 0;
 
     // Parses two texts and orders them, with exactly the result of parse, parse and
-    // compare (a's message first when both are rejected), but without building values
-    // that outlive the call: the pairwise functions' hot path.
-    virtual Result<Ordering, std::string> compare_texts(std::string_view a, std::string_view b) const = 0;
+    // compare, but without building values that outlive the call: the pairwise
+    // functions' hot path. Nothing when either text is rejected; parse then tells
+    // why (a's message first), which keeps every message off the path that
+    // succeeds.
+    virtual std::optional<Ordering> compare_texts(std::string_view a, std::string_view b) const = 0;
 
 protected:
     constexpr VersionStrategy() = default;

@@ -110,13 +110,8 @@ bool intern_parameter_names() {
     return true;
 }
 
-bool bind_fastcall(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                   PyObject** slots) {
-    // The usual call: every argument by position, nothing missing.
-    if (!kwnames && nargs >= spec.required && nargs <= spec.count) {
-        for (Py_ssize_t i = 0; i < spec.count; ++i) slots[i] = i < nargs ? args[i] : nullptr;
-        return true;
-    }
+bool bind_fastcall_with_keywords(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                                 PyObject** slots) {
     if (!bind_positional(spec, args, nargs, slots)) return false;
     if (kwnames) {
         const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);

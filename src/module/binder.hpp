@@ -39,9 +39,21 @@ bool intern_parameter_names();
 
 // Each fills slots[0..count) with borrowed references, null for a parameter left out.
 // On failure a TypeError is set and false returned.
-bool bind_fastcall(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                   PyObject** slots);
+bool bind_fastcall_with_keywords(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                                 PyObject** slots);
 bool bind_tuple_dict(const ParamSpec& spec, PyObject* args, PyObject* kwargs, PyObject** slots);
+
+// The usual call, every argument by position and nothing missing, is bound here
+// in the caller; anything else goes to the general binder.
+inline bool bind_fastcall(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                          PyObject** slots) {
+    if (kwnames || nargs < spec.required || nargs > spec.count) {
+        return bind_fastcall_with_keywords(spec, args, nargs, kwnames, slots);
+    }
+    for (Py_ssize_t i = 0; i < nargs; ++i) slots[i] = args[i];
+    for (Py_ssize_t i = nargs; i < spec.count; ++i) slots[i] = nullptr;
+    return true;
+}
 
 // The UTF-8 text of a str (or subclass), without copying; false with the
 // interpreter's encoding error set when it has none (lone surrogates).

@@ -14,10 +14,21 @@ namespace {
 
 constexpr Param VERSIONS_PARAMS[] = {Param::Versions, Param::Ecosystem};
 constexpr Param PAIRS_PARAMS[] = {Param::Pairs, Param::Ecosystem};
-const ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};
-const ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
+constexpr ParamSpec MAX_VERSION_SPEC = {"max_version", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec MIN_VERSION_SPEC = {"min_version", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec SORT_VERSIONS_SPEC = {"sort_versions", nullptr, VERSIONS_PARAMS, 2, 1};
+constexpr ParamSpec BATCH_COMPARE_SPEC = {"batch_compare", nullptr, PAIRS_PARAMS, 2, 1};
+
+Result<void, std::string> add_text(VersionBatch& batch, std::string_view text) { return batch.add_text(text); }
+Result<void, std::string> add_text(VersionPicker& picker, std::string_view text) { return picker.offer_text(text); }
+Result<void, std::string> add_stored(VersionBatch& batch, std::string_view raw, const unsigned char* packed,
+                                     std::size_t size) {
+    return batch.add_stored(raw, packed, size);
+}
+Result<void, std::string> add_stored(VersionPicker& picker, std::string_view raw, const unsigned char* packed,
+                                     std::size_t size) {
+    return picker.offer_stored(raw, packed, size);
+}
 
 // Binds and converts (versions, ecosystem) in that order.
 bool convert_versions_call(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
@@ -27,17 +38,21 @@ bool convert_versions_call(const ParamSpec& spec, PyObject* const* args, Py_ssiz
            convert_ecosystem_arg(slots[1], arg);
 }
 
-// Every element parsed into the batch, first to last; the first failure is raised.
-bool add_all(const std::vector<PyRef>& items, VersionBatch& batch) {
+// Every element handed to the batch or picker, first to last; the first failure
+// is raised. Both keep views of the texts, which `items` holds.
+template <class Collector>
+bool add_all(const std::vector<PyRef>& items, Collector& collector) {
     for (const PyRef& item : items) {
         PyObject* obj = item.get();
         if (is_version(obj)) {
             const PyVersion* version = as_version(obj);
-            if (!take_outcome(batch.add_stored(version->raw(), version->packed(), version->packed_size))) return false;
+            if (!take_outcome(add_stored(collector, version->raw(), version->packed(), version->packed_size))) {
+                return false;
+            }
             continue;
         }
         std::string_view text;
-        if (!operand_text_for_parsing(obj, text) || !take_outcome(batch.add_text(text))) return false;
+        if (!operand_text_for_parsing(obj, text) || !take_outcome(add_text(collector, text))) return false;
     }
     return true;
 }
@@ -51,10 +66,10 @@ PyObject* pick_one(const ParamSpec& spec, bool greatest, PyObject* const* args, 
     if (items.empty()) return raise_value_error("empty sequence");
     Ecosystem ecosystem;
     if (!resolve_eco_for_obj(arg, items[0].get(), ecosystem)) return nullptr;
-    VersionBatch batch(ecosystem, items.size());
-    if (!add_all(items, batch)) return nullptr;
+    VersionPicker picker(ecosystem, greatest);
+    if (!add_all(items, picker)) return nullptr;
     std::size_t chosen;
-    if (!take_outcome(greatest ? batch.greatest_slot() : batch.least_slot(), chosen)) return nullptr;
+    if (!take_outcome(picker.picked(), chosen)) return nullptr;
     return Py_NewRef(items[chosen].get());
 }
 

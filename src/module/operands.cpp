@@ -7,31 +7,13 @@
 
 namespace tambry {
 
-PyObject* ordering_to_int(Ordering o) { return Py_NewRef(module_globals.orderings[static_cast<int>(o) + 1]); }
-
-bool convert_ecosystem_arg(PyObject* obj, EcosystemArg& out, bool left_out_means_auto) {
-    out.left_out_means_auto = left_out_means_auto;
-    if (!obj) return true;
-    out.given = true;
-    return convert_text("ecosystem", obj, out.name);
+bool convert_ecosystem_text(PyObject* obj, EcosystemArg& out) {
+    if (!convert_text("ecosystem", obj, out.name)) return false;
+    out.kind = means_auto(out.name) ? EcosystemArg::Kind::Auto : EcosystemArg::Kind::Text;
+    return true;
 }
 
 namespace {
-
-// The text of a str operand, or a Version's raw text: under every ecosystem a
-// Version is parsed from it, and its generic parse is the one it keeps. False
-// (with no exception left set) for anything else, including a str that has no
-// UTF-8 form.
-bool operand_text(PyObject* obj, std::string_view& out) {
-    if (PyUnicode_Check(obj)) {
-        if (utf8_of_str(obj, out)) return true;
-        PyErr_Clear();
-        return false;
-    }
-    if (!is_version(obj)) return false;
-    out = as_version(obj)->raw();
-    return true;
-}
 
 bool expected_version_or_str() {
     raise_type_error("expected Version or str");
@@ -40,10 +22,10 @@ bool expected_version_or_str() {
 
 }  // namespace
 
-bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out) {
+bool resolve_eco_for_obj_slowly(const EcosystemArg& arg, PyObject* obj, Ecosystem& out) {
     if (arg.is_auto()) {
         if (is_version(obj)) {
-            out = as_version(obj)->ecosystem;
+            out = as_version(obj)->ecosystem();
             return true;
         }
         std::string_view text;
@@ -51,11 +33,16 @@ bool resolve_eco_for_obj(const EcosystemArg& arg, PyObject* obj, Ecosystem& out)
         out = autodetect_ecosystem(text);
         return true;
     }
-    if (!arg.given) {
-        out = Ecosystem::Generic;
+    if (arg.kind == EcosystemArg::Kind::Known) {
+        out = arg.ecosystem;
         return true;
     }
     return take_outcome(Ecosystem::from_str(arg.name), out);
+}
+
+bool resolve_ecosystem_argument_slowly(PyObject* obj, PyObject* operand, bool left_out_means_auto, Ecosystem& out) {
+    EcosystemArg arg;
+    return convert_ecosystem_arg(obj, arg, left_out_means_auto) && resolve_eco_for_obj(arg, operand, out);
 }
 
 bool operand_text_for_parsing(PyObject* obj, std::string_view& out) {
@@ -71,18 +58,19 @@ bool compare_parsed(Ecosystem ecosystem, const ParsedRepr& a, const ParsedRepr& 
     return take_outcome(strategy_for(ecosystem).compare(a, b), out);
 }
 
-bool compare_texts_for_ecosystem(std::string_view a, std::string_view b, Ecosystem ecosystem, Ordering& out) {
-    return take_outcome(strategy_for(ecosystem).compare_texts(a, b), out);
+bool raise_rejection(Ecosystem ecosystem, std::string_view a, std::string_view b) {
+    const VersionStrategy& strategy = strategy_for(ecosystem);
+    ParseOutcome outcome = strategy.parse(a);
+    if (outcome.ok()) outcome = strategy.parse(b);
+    if (outcome.ok()) {
+        raise_internal_error("internal error: a strategy refused two texts that it parses");
+    } else {
+        raise_failure(outcome.error());
+    }
+    return false;
 }
 
-// Two texts need no parsed value to outlive the comparison, so operands that both
-// have one are compared as texts. Anything else takes the general road, which
-// reports each operand's own error in turn.
-bool compare_operands(PyObject* a, PyObject* b, Ecosystem ecosystem, Ordering& out) {
-    std::string_view a_text, b_text;
-    if (operand_text(a, a_text) && operand_text(b, b_text)) {
-        return compare_texts_for_ecosystem(a_text, b_text, ecosystem, out);
-    }
+bool compare_parsed_operands(PyObject* a, PyObject* b, Ecosystem ecosystem, Ordering& out) {
     ParsedRepr parsed_a, parsed_b;
     return extract_parsed_for_ecosystem(a, ecosystem, parsed_a) &&
            extract_parsed_for_ecosystem(b, ecosystem, parsed_b) && compare_parsed(ecosystem, parsed_a, parsed_b, out);

@@ -12,8 +12,8 @@ constexpr Param PAIR_PARAMS[] = {Param::A, Param::B, Param::Ecosystem};
 
 constexpr ParamSpec pair_spec(const char* name) { return {name, nullptr, PAIR_PARAMS, 3, 2}; }
 
-const ParamSpec COMPARE_SPEC = pair_spec("compare");
-const ParamSpec COMPARE_SEMVER_STRICT_SPEC = {"compare_semver_strict", nullptr, PAIR_PARAMS, 2, 2};
+constexpr ParamSpec COMPARE_SPEC = pair_spec("compare");
+constexpr ParamSpec COMPARE_SEMVER_STRICT_SPEC = {"compare_semver_strict", nullptr, PAIR_PARAMS, 2, 2};
 
 enum class Relation { Greater, NotLess, Less, NotGreater, Equal, NotEqual };
 
@@ -29,12 +29,13 @@ constexpr bool holds(Relation relation, Ordering o) {
     return false;
 }
 
-// Two str operands, converted already: under "auto" the ecosystem is detected
-// from `a` alone.
+// Two str operands, converted already, under the `ecosystem` argument: under
+// "auto" the ecosystem is detected from `a` alone.
 bool compare_str_with_ecosystem(PyObject* a, std::string_view a_text, std::string_view b_text,
-                                const EcosystemArg& arg, Ordering& out) {
+                                PyObject* ecosystem_obj, Ordering& out) {
     Ecosystem ecosystem;
-    return resolve_eco_for_obj(arg, a, ecosystem) && compare_texts_for_ecosystem(a_text, b_text, ecosystem, out);
+    return resolve_ecosystem_argument(ecosystem_obj, a, ecosystem) &&
+           compare_texts_for_ecosystem(a_text, b_text, ecosystem, out);
 }
 
 PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* args, Py_ssize_t nargs,
@@ -43,25 +44,23 @@ PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* ar
         PyObject* slots[3];
         if (!bind_fastcall(spec, args, nargs, kwnames, slots)) return nullptr;
         std::string_view a, b;
-        EcosystemArg ecosystem;
+        Ordering o;
         if (!convert_text("a", slots[0], a) || !convert_text("b", slots[1], b) ||
-            !convert_ecosystem_arg(slots[2], ecosystem)) {
+            !compare_str_with_ecosystem(slots[0], a, b, slots[2], o)) {
             return nullptr;
         }
-        Ordering o;
-        if (!compare_str_with_ecosystem(slots[0], a, b, ecosystem, o)) return nullptr;
-        return PyBool_FromLong(holds(relation, o));
+        return Py_NewRef(holds(relation, o) ? Py_True : Py_False);
     });
 }
 
-const ParamSpec GT_SPEC = pair_spec("gt");
-const ParamSpec GE_SPEC = pair_spec("ge");
-const ParamSpec GTE_SPEC = pair_spec("gte");
-const ParamSpec LT_SPEC = pair_spec("lt");
-const ParamSpec LE_SPEC = pair_spec("le");
-const ParamSpec LTE_SPEC = pair_spec("lte");
-const ParamSpec EQ_SPEC = pair_spec("eq");
-const ParamSpec NE_SPEC = pair_spec("ne");
+constexpr ParamSpec GT_SPEC = pair_spec("gt");
+constexpr ParamSpec GE_SPEC = pair_spec("ge");
+constexpr ParamSpec GTE_SPEC = pair_spec("gte");
+constexpr ParamSpec LT_SPEC = pair_spec("lt");
+constexpr ParamSpec LE_SPEC = pair_spec("le");
+constexpr ParamSpec LTE_SPEC = pair_spec("lte");
+constexpr ParamSpec EQ_SPEC = pair_spec("eq");
+constexpr ParamSpec NE_SPEC = pair_spec("ne");
 
 }  // namespace
 
@@ -69,10 +68,8 @@ PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[3];
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
-        EcosystemArg arg;
-        if (!convert_ecosystem_arg(slots[2], arg)) return nullptr;
         Ecosystem ecosystem;
-        if (!resolve_eco_for_obj(arg, slots[0], ecosystem)) return nullptr;
+        if (!resolve_ecosystem_argument(slots[2], slots[0], ecosystem)) return nullptr;
         Ordering o;
         if (!compare_operands(slots[0], slots[1], ecosystem, o)) return nullptr;
         return ordering_to_int(o);

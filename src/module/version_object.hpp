@@ -1,11 +1,13 @@
-// The storage of a Version object: after the object header, a few sizes and flags,
-// then in one allocation the raw text and the packed generic parse of it (epoch and
-// segments). Objects never change after construction.
+// The storage of a Version object: after the object header, its hash once asked
+// for, a few sizes and flags, then in one allocation the raw text and the packed
+// generic parse of it (epoch and segments). Nothing the object shows ever changes
+// after construction.
 #pragma once
 
 #include "py_ref.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "module_globals.hpp"
@@ -15,14 +17,23 @@ namespace tambry {
 
 struct PyVersion {
     PyObject_HEAD
-    std::size_t raw_size;
+    // Sets hash their members again and again; like a str, a Version keeps its
+    // hash once made. -1, which no hash is, until then.
+    Py_hash_t hash;
     std::size_t packed_size;
-    Ecosystem ecosystem;
-    bool is_prerelease;
-    bool is_postrelease;
+    // The flags share a word with the size of the text, which no address space
+    // could hold 2^48 bytes of, so that the hash costs an object no room.
+    std::uint64_t raw_size : 48;
+    std::uint64_t ecosystem_value : 8;
+    std::uint64_t is_prerelease : 1;
+    std::uint64_t is_postrelease : 1;
+    std::uint64_t raw_is_ascii : 1;  // made from an ASCII str, so its pieces need no decoding
     unsigned char data[];  // raw text, then packed segments
 
-    std::string_view raw() const { return {reinterpret_cast<const char*>(data), raw_size}; }
+    static constexpr std::uint64_t MAX_RAW_SIZE = (std::uint64_t{1} << 48) - 1;
+
+    Ecosystem ecosystem() const { return static_cast<Ecosystem::Value>(ecosystem_value); }
+    std::string_view raw() const { return {reinterpret_cast<const char*>(data), static_cast<std::size_t>(raw_size)}; }
     // Found again from the raw text when asked for, which is rare, rather than
     // stored in every object.
     std::string_view build() const { return generic_build_suffix(raw()); }

@@ -13,23 +13,45 @@
 namespace tambry {
 namespace {
 
-// A new Version object, or null with an exception set.
-PyObject* make_version(std::string_view text, Ecosystem ecosystem) {
-    ParsedVersion parsed;
-    parse_generic_into(text, parsed);
-    const std::size_t packed = packed_size(parsed);
-    void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed);
-    if (!memory) return PyErr_NoMemory();
+// An object with room for the text and its packed parse, the text copied in and
+// everything but the packed stream filled; null with an exception set.
+PyVersion* allocate_version(std::string_view text, bool ascii, Ecosystem ecosystem, const PackedText& packed) {
+    if (text.size() > PyVersion::MAX_RAW_SIZE) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
+    void* memory = PyObject_Malloc(offsetof(PyVersion, data) + text.size() + packed.size);
+    if (!memory) return reinterpret_cast<PyVersion*>(PyErr_NoMemory());
     PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), module_globals.version_type);
     auto* version = reinterpret_cast<PyVersion*>(obj);
+    version->hash = -1;
+    version->packed_size = packed.size;
     version->raw_size = text.size();
-    version->packed_size = packed;
-    version->ecosystem = ecosystem;
-    version->is_prerelease = parsed.is_prerelease;
-    version->is_postrelease = parsed.is_postrelease;
+    version->ecosystem_value = ecosystem;
+    version->is_prerelease = packed.is_prerelease;
+    version->is_postrelease = packed.is_postrelease;
+    version->raw_is_ascii = ascii;
     if (!text.empty()) std::memcpy(version->data, text.data(), text.size());
-    pack_segments(parsed, version->data + text.size());
-    return obj;
+    return version;
+}
+
+// Texts up to this long are packed on the stack and copied into the object; a
+// longer one is measured first and packed in place, so that making an object
+// never needs more memory than the object itself.
+constexpr std::size_t PACKED_ON_STACK = 256;
+
+// A new Version object, or null with an exception set. `ascii` tells that the text
+// came from an ASCII str.
+PyObject* make_version(std::string_view text, bool ascii, Ecosystem ecosystem) {
+    if (text.size() <= PACKED_ON_STACK) {
+        unsigned char stream[packed_size_bound(PACKED_ON_STACK)];
+        const PackedText packed = pack_generic_text(text, stream);
+        PyVersion* version = allocate_version(text, ascii, ecosystem, packed);
+        if (!version) return nullptr;
+        std::memcpy(version->data + text.size(), stream, packed.size);
+        return reinterpret_cast<PyObject*>(version);
+    }
+    PyVersion* version = allocate_version(text, ascii, ecosystem, measure_generic_text(text));
+    if (!version) return nullptr;
+    pack_generic_text(text, version->data + text.size());
+    return reinterpret_cast<PyObject*>(version);
 }
 
 const PyVersion* self_of(PyObject* obj) { return as_version(obj); }
@@ -38,9 +60,22 @@ PyObject* text_to_str(std::string_view text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
 }
 
+// The str of bytes known to be ASCII: what text_to_str gives, without decoding.
+PyObject* ascii_to_str(std::string_view text) {
+    PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127);
+    if (str && !text.empty()) std::memcpy(PyUnicode_1BYTE_DATA(str), text.data(), text.size());
+    return str;
+}
+
+// A piece of the raw text: ASCII when the whole of it is.
+PyObject* raw_piece_to_str(const PyVersion* v, std::string_view piece) {
+    return v->raw_is_ascii ? ascii_to_str(piece) : text_to_str(piece);
+}
+
+// Words are runs of ASCII letters, or "~" or "^".
 PyObject* segment_to_object(const SegmentToken& token) {
     if (token.is_num) return PyLong_FromUnsignedLongLong(token.num);
-    return text_to_str(token.word);
+    return ascii_to_str(token.word);
 }
 
 std::size_t segment_count(const PyVersion* v) {
@@ -72,23 +107,31 @@ std::uint64_t number_at(const PyVersion* v, std::size_t p) {
 // Both constructors: the text, then the ecosystem ("auto" when left out).
 PyObject* construct(const char* text_parameter, PyObject* text_obj, PyObject* ecosystem_obj) {
     std::string_view text;
-    EcosystemArg arg;
     Ecosystem ecosystem;
     if (!convert_text(text_parameter, text_obj, text) ||
-        !convert_ecosystem_arg(ecosystem_obj, arg, /*left_out_means_auto=*/true) ||
-        !resolve_eco_for_obj(arg, text_obj, ecosystem)) {
+        !resolve_ecosystem_argument(ecosystem_obj, text_obj, ecosystem, /*left_out_means_auto=*/true)) {
         return nullptr;
     }
-    return make_version(text, ecosystem);
+    return make_version(text, PyUnicode_IS_COMPACT_ASCII(text_obj), ecosystem);
 }
 
 constexpr Param NEW_PARAMS[] = {Param::Version, Param::Ecosystem};
-const ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
+constexpr ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
 
 PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[2];
         if (!bind_tuple_dict(NEW_SPEC, args, kwargs, slots)) return nullptr;
+        return construct("version", slots[0], slots[1]);
+    });
+}
+
+// Calling the class: the same binding and construction as __new__, from the
+// caller's own argument array, without the tuple and dict that __new__ takes.
+PyObject* version_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* slots[2];
+        if (!bind_fastcall(NEW_SPEC, args, PyVectorcall_NARGS(nargsf), kwnames, slots)) return nullptr;
         return construct("version", slots[0], slots[1]);
     });
 }
@@ -101,10 +144,12 @@ void version_dealloc(PyObject* self) {
 
 // --- views ---------------------------------------------------------------------
 
-PyObject* get_raw(PyObject* self, void*) { return text_to_str(self_of(self)->raw()); }
-PyObject* get_ecosystem(PyObject* self, void*) { return text_to_str(self_of(self)->ecosystem.name()); }
+PyObject* get_raw(PyObject* self, void*) { return raw_piece_to_str(self_of(self), self_of(self)->raw()); }
+PyObject* get_ecosystem(PyObject* self, void*) {
+    return Py_NewRef(module_globals.ecosystem_strs[self_of(self)->ecosystem()]);
+}
 PyObject* get_epoch(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(self_of(self)->segments().epoch()); }
-PyObject* get_build(PyObject* self, void*) { return text_to_str(self_of(self)->build()); }
+PyObject* get_build(PyObject* self, void*) { return raw_piece_to_str(self_of(self), self_of(self)->build()); }
 PyObject* get_is_prerelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_prerelease); }
 PyObject* get_is_postrelease(PyObject* self, void*) { return PyBool_FromLong(self_of(self)->is_postrelease); }
 PyObject* get_count(PyObject* self, void*) { return PyLong_FromSize_t(segment_count(self_of(self))); }
@@ -170,7 +215,7 @@ PyObject* repr_slot(PyObject* self) {
     text += "Version('";
     text += raw;
     text += "')";
-    return text_to_str(text);
+    return raw_piece_to_str(self_of(self), text);
 }
 
 Py_ssize_t length_slot(PyObject* self) { return static_cast<Py_ssize_t>(segment_count(self_of(self))); }
@@ -212,15 +257,16 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
 }
 
 Py_hash_t hash_slot(PyObject* self) {
-    const PyVersion* v = self_of(self);
-    return static_cast<Py_hash_t>(hash_packed(v->packed(), v->packed_size));
+    auto* v = reinterpret_cast<PyVersion*>(self);
+    if (v->hash == -1) v->hash = static_cast<Py_hash_t>(hash_packed(v->packed(), v->packed_size));
+    return v->hash;
 }
 
 PyObject* triple(int kind, PyObject* number, std::string_view text) {
     PyRef number_ref(number);
     if (!number_ref) return nullptr;
     PyRef kind_obj(PyLong_FromLong(kind));
-    PyRef text_obj(text_to_str(text));
+    PyRef text_obj(ascii_to_str(text));  // a word, or nothing
     if (!kind_obj || !text_obj) return nullptr;
     return PyTuple_Pack(3, kind_obj.get(), number_ref.get(), text_obj.get());
 }
@@ -250,31 +296,53 @@ PyObject* sort_key_method(PyObject* self, PyObject*) {
 }
 
 constexpr Param COMPARE_PARAMS[] = {Param::Other, Param::Ecosystem};
-const ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
+constexpr ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
 
 PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* slots[2];
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
-        EcosystemArg arg;
         Ecosystem ecosystem;
-        if (!convert_ecosystem_arg(slots[1], arg) || !resolve_eco_for_obj(arg, self, ecosystem)) return nullptr;
+        if (!resolve_ecosystem_argument(slots[1], self, ecosystem)) return nullptr;
         Ordering o;
         if (!compare_operands(self, slots[0], ecosystem, o)) return nullptr;
         return ordering_to_int(o);
     });
 }
 
+// The module as its importers see it: the one in sys.modules, found with one look
+// there rather than a run of the import system per pickled object.
+PyRef imported_module() {
+    if (PyObject* module = PyDict_GetItemWithError(PyImport_GetModuleDict(), module_globals.module_name)) {
+        return PyRef::borrow(module);
+    }
+    if (PyErr_Occurred()) return PyRef();
+    return PyRef(PyImport_Import(module_globals.module_name));
+}
+
+// The module's attribute `version`: for a module, straight from its dictionary.
+PyRef version_attribute(PyObject* module) {
+    if (PyModule_CheckExact(module)) {
+        if (PyObject* found = PyDict_GetItemWithError(PyModule_GetDict(module), module_globals.version_name)) {
+            return PyRef::borrow(found);
+        }
+        if (PyErr_Occurred()) return PyRef();
+    }
+    return PyRef(PyObject_GetAttr(module, module_globals.version_name));
+}
+
 // Pickling and copying go through the module function `version`, which pickle can
 // find by name (the class itself reports the module "builtins").
 PyObject* reduce_method(PyObject* self, PyObject*) {
-    PyRef module(PyImport_ImportModule("tambry"));
+    PyRef module = imported_module();
     if (!module) return nullptr;
-    PyRef constructor(PyObject_GetAttrString(module.get(), "version"));
+    PyRef constructor = version_attribute(module.get());
     PyRef raw(get_raw(self, nullptr));
     PyRef ecosystem(get_ecosystem(self, nullptr));
     if (!constructor || !raw || !ecosystem) return nullptr;
-    return Py_BuildValue("O(OO)", constructor.get(), raw.get(), ecosystem.get());
+    PyRef arguments(PyTuple_Pack(2, raw.get(), ecosystem.get()));
+    if (!arguments) return nullptr;
+    return PyTuple_Pack(2, constructor.get(), arguments.get());
 }
 
 // --- the type ---------------------------------------------------------------------
@@ -329,11 +397,17 @@ PyType_Spec SPEC = {
 };
 
 constexpr Param VERSION_PARAMS[] = {Param::S, Param::Ecosystem};
-const ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
+constexpr ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
 
-PyTypeObject* create_version_type() { return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC)); }
+PyTypeObject* create_version_type() {
+    auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC));
+    // A type specification has no slot for it before Python 3.14; the interpreter
+    // reads the field whenever the class is called.
+    if (type) type->tp_vectorcall = version_vectorcall;
+    return type;
+}
 
 PyObject* version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {

@@ -1,0 +1,78 @@
+// Where two version texts begin to differ. Real pairs share most of their text
+// (neighbours in a published list: 1.2.3 and 1.2.4, 2.0.0rc1 and 2.0.0rc2), and
+// under every scheme the segments that lie wholly before the first difference
+// compare equal, so a comparison may begin at the segment that holds it. Each
+// scheme says where its segments begin; this finds the difference, eight bytes
+// at a time.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace tambry {
+
+static_assert(std::endian::native == std::endian::little, "the first byte of a loaded word is its lowest");
+
+namespace detail {
+
+inline std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The high bit of every byte of `word` that equals `byte`; exact up to the
+// lowest such byte, which is the only one read.
+constexpr std::uint64_t bytes_equal_to(std::uint64_t word, unsigned char byte) {
+    constexpr std::uint64_t ONES = 0x0101010101010101ULL;
+    constexpr std::uint64_t HIGHS = 0x8080808080808080ULL;
+    const std::uint64_t x = word ^ (ONES * byte);
+    return (x - ONES) & ~x & HIGHS;
+}
+
+template <bool HAS_STOP>
+std::size_t shared_prefix(std::string_view a, std::string_view b, unsigned char stop) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t x = load_word(a.data() + i);
+        std::uint64_t marks = x ^ load_word(b.data() + i);
+        if constexpr (HAS_STOP) marks |= bytes_equal_to(x, stop);
+        if (marks) return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+    }
+    while (i < n && a[i] == b[i] && (!HAS_STOP || static_cast<unsigned char>(a[i]) != stop)) ++i;
+    return i;
+}
+
+}  // namespace detail
+
+// The length of the longest common prefix of `a` and `b`.
+inline std::size_t shared_prefix_length(std::string_view a, std::string_view b) {
+    return detail::shared_prefix<false>(a, b, 0);
+}
+
+// The same, ending before the first `stop` byte.
+inline std::size_t shared_prefix_length_before(std::string_view a, std::string_view b, char stop) {
+    return detail::shared_prefix<true>(a, b, static_cast<unsigned char>(stop));
+}
+
+// Moves `end`, the length of a shared prefix, back to the start of the run of
+// bytes of one class that crosses it, if one does: a run that goes on past the
+// prefix on either side is a segment that may differ. `class_of` gives 0 for a
+// byte that is a segment of its own or separates segments, and the same other
+// value for bytes that form one segment together.
+template <class ClassOf>
+std::size_t back_to_segment_start(std::string_view a, std::string_view b, std::size_t end, ClassOf class_of) {
+    if (end == 0) return 0;
+    const int last = class_of(a[end - 1]);
+    if (last == 0) return end;
+    const bool crosses = (end < a.size() && class_of(a[end]) == last) || (end < b.size() && class_of(b[end]) == last);
+    if (!crosses) return end;
+    while (end > 0 && class_of(a[end - 1]) == last) --end;
+    return end;
+}
+
+}  // namespace tambry
