@@ -267,3 +267,60 @@ def test_every_function_agrees_with_is_valid(eco, data):
     if ok:
         assert type(native.is_prerelease(text, eco)) is bool
 
+
+
+# Numbers joined by dots take a shortcut in Maven's and RubyGems' comparison; the
+# key is written by the general reader, so the two must agree on every such pair,
+# and on the near shapes that must not take the shortcut.
+DOTTED = st.lists(st.from_regex(r"0{0,2}[0-9]{1,3}|0{0,12}[0-9]{1,9}|0*[1-9][0-9]{8,22}", fullmatch=True), min_size=1, max_size=5).map(
+    ".".join)
+NEAR_DOTTED = st.tuples(DOTTED, st.sampled_from(["", ".", "..", "-", "a", ".0", " ", "-1", ".a"]), DOTTED).map(
+    lambda t: t[0] + t[1] + t[2])
+
+
+EXTENDED_DOTTED = st.tuples(DOTTED, st.lists(st.sampled_from(["0", "00", "1", "0a"]), max_size=3)).map(
+    lambda t: ".".join([t[0], *t[1]]))
+
+
+@pytest.mark.parametrize(("a", "b", "expected"), [
+    ("v1.2", "1.2.0", 0), ("V1.10", "v1.9", 1), ("v1.2", "1.2-beta", 1), ("vv1.2", "1.2", None),
+    ("v123456", "99999", 1),  # six digits are a date
+])
+def test_composer_reads_a_leading_v_before_the_numbers(a, b, expected):
+    if expected is None:
+        with pytest.raises(InvalidVersion):
+            native.compare(a, b, "composer")
+    else:
+        assert native.compare(a, b, "composer") == expected
+        assert native.compare(b, a, "composer") == -expected
+
+
+@pytest.mark.parametrize("ecosystem", ["maven", "gem", "composer"])
+@pytest.mark.parametrize(("a", "b", "expected"), [
+    ("1", "1.0", 0), ("1.0.0", "1", 0), ("1", "1.0.1", -1),
+    ("1.0.0.0.0", "1.0.0.0.1", {"maven": -1, "gem": -1, "composer": None}), ("01.002", "1.2", 0),
+    ("1.10", "1.9", 1), ("2", "10", -1), ("1.0.0", "1.0.00", 0),
+    ("1." + "9" * 25, "1." + "1" + "0" * 25, {"maven": -1, "gem": -1, "composer": 0}),
+    ("1.999999999", "1.0000000000.5", {"maven": -1, "gem": 1, "composer": 1}),  # Maven: ten digits are a larger kind
+    ("1.2.3.4.5", "1.2.3.4.4", {"maven": 1, "gem": 1, "composer": None}),  # composer: five numbers are no version
+    ("123456.1", "99999.2", 1),  # composer: a first number of six digits is read as a date
+    ("1.9223372036854775808", "1.9223372036854775807", {"maven": 1, "gem": 1, "composer": 0}),  # PHP saturates
+])
+def test_dotted_numbers_pad_with_zeros_and_compare_by_value(ecosystem, a, b, expected):
+    if isinstance(expected, dict):
+        expected = expected[ecosystem]
+    if expected is None:
+        with pytest.raises(InvalidVersion):
+            native.compare(a, b, ecosystem)
+        return
+    assert native.compare(a, b, ecosystem) == expected
+    assert native.compare(b, a, ecosystem) == -expected
+
+
+@pytest.mark.parametrize("ecosystem", ["maven", "gem", "composer"])
+@given(a=st.one_of(DOTTED, NEAR_DOTTED, EXTENDED_DOTTED), b=st.one_of(DOTTED, NEAR_DOTTED, EXTENDED_DOTTED))
+def test_dotted_numbers_compare_as_the_general_reader_keys_them(ecosystem, a, b):
+    if not (native.is_valid(a, ecosystem) and native.is_valid(b, ecosystem)):
+        return
+    ka, kb = native.key(a, ecosystem), native.key(b, ecosystem)
+    assert native.compare(a, b, ecosystem) == (ka > kb) - (ka < kb)

@@ -12,6 +12,7 @@
 
 #include <span>
 
+#include "native/dotted_numbers.hpp"
 #include "native/floored_number_key.hpp"
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
@@ -193,6 +194,17 @@ bool parse_classical(std::string_view body, ComposerVersion& v) {
     add_modifier(modifier, v);
     v.stability = stability_of(modifier);
     return true;
+}
+
+// The commonest classical version, numbers alone after an optional "v" ("1.10.2",
+// "v2.0"), normalizes to its numbers padded to four, compared by value: up to
+// four numbers, the first of at most five digits, none long enough for PHP's
+// strtol to saturate.
+constexpr std::size_t PLAIN_RUN = 18;
+
+bool is_plain_classical(std::string_view text) {
+    DottedShape shape;
+    return read_dotted_shape(text, PLAIN_RUN, shape) && shape.numbers <= 4 && shape.first_run <= 5;
 }
 
 bool is_date_separator(char c) { return c == '.' || c == ':' || c == '-'; }
@@ -612,6 +624,8 @@ public:
     }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
+        const std::string_view plain_a = a.substr(after_v(a)), plain_b = b.substr(after_v(b));
+        if (is_plain_classical(plain_a) && is_plain_classical(plain_b)) return compare_dotted_numbers(plain_a, plain_b);
         ComposerVersion left, right;
         if (!parse_into(a, left) || !parse_into(b, right)) return std::nullopt;
         return compare_parsed(left, right);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "native/dotted_numbers.hpp"
 #include "native/key_encoding.hpp"
 #include "text.hpp"
 
@@ -319,6 +320,7 @@ public:
     bool is_valid(std::string_view text) const override { return is_gem_version(text); }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
+        if (const auto dotted = compare_if_dotted_numbers(a, b, std::string_view::npos)) return dotted;
         Segments left, right;
         if (!read_gem(strip_blanks(a), left) || !read_gem(strip_blanks(b), right)) return std::nullopt;
         return compare_segments(left, right);

@@ -32,6 +32,7 @@
 // Basic Multilingual Plane as a digit; java_text.hpp follows both.
 #include "native/maven.hpp"
 
+#include "native/dotted_numbers.hpp"
 #include "native/java_text.hpp"
 #include "native/key_encoding.hpp"
 #include "text.hpp"
@@ -698,6 +699,7 @@ public:
     bool is_valid(std::string_view) const override { return true; }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
+        if (const auto dotted = compare_if_dotted_numbers(a, b, 9)) return dotted;
         const int c = compare_ascii(a, b);
         if (c != NOT_ASCII) return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
         const ParsedText left(a), right(b);
