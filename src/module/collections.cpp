@@ -33,7 +33,7 @@ Result<void, std::string> add_stored(VersionPicker& picker, std::string_view raw
 // Binds and converts (versions, ecosystem) in that order.
 bool convert_versions_call(const ParamSpec& spec, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                            std::vector<PyRef>& items, EcosystemArg& arg) {
-    PyObject* slots[2];
+    PyObject* slots[2] = {};
     return bind_fastcall(spec, args, nargs, kwnames, slots) && convert_sequence("versions", slots[0], items) &&
            convert_ecosystem_arg(slots[1], arg);
 }
@@ -109,7 +109,7 @@ PyObject* sort_versions_function(PyObject*, PyObject* const* args, Py_ssize_t na
 
 PyObject* batch_compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         std::vector<std::pair<PyRef, PyRef>> pairs;
         EcosystemArg arg;
         if (!bind_fastcall(BATCH_COMPARE_SPEC, args, nargs, kwnames, slots) ||

@@ -41,7 +41,7 @@ bool compare_str_with_ecosystem(PyObject* a, std::string_view a_text, std::strin
 PyObject* relation(const ParamSpec& spec, Relation relation, PyObject* const* args, Py_ssize_t nargs,
                    PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[3];
+        PyObject* slots[3] = {};
         if (!bind_fastcall(spec, args, nargs, kwnames, slots)) return nullptr;
         std::string_view a, b;
         Ordering o;
@@ -66,7 +66,7 @@ constexpr ParamSpec NE_SPEC = pair_spec("ne");
 
 PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[3];
+        PyObject* slots[3] = {};
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
         Ecosystem ecosystem;
         if (!resolve_ecosystem_argument(slots[2], slots[0], ecosystem)) return nullptr;
@@ -78,7 +78,7 @@ PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
 
 PyObject* compare_semver_strict_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         if (!bind_fastcall(COMPARE_SEMVER_STRICT_SPEC, args, nargs, kwnames, slots)) return nullptr;
         std::string_view a_text, b_text;
         if (!convert_text("a", slots[0], a_text) || !convert_text("b", slots[1], b_text)) return nullptr;

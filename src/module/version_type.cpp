@@ -120,7 +120,7 @@ constexpr ParamSpec NEW_SPEC = {"__new__", "Version", NEW_PARAMS, 2, 1};
 
 PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         if (!bind_tuple_dict(NEW_SPEC, args, kwargs, slots)) return nullptr;
         return construct("version", slots[0], slots[1]);
     });
@@ -130,7 +130,7 @@ PyObject* version_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
 // caller's own argument array, without the tuple and dict that __new__ takes.
 PyObject* version_vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         if (!bind_fastcall(NEW_SPEC, args, PyVectorcall_NARGS(nargsf), kwnames, slots)) return nullptr;
         return construct("version", slots[0], slots[1]);
     });
@@ -300,7 +300,7 @@ constexpr ParamSpec COMPARE_SPEC = {"compare", "Version", COMPARE_PARAMS, 2, 1};
 
 PyObject* compare_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
         Ecosystem ecosystem;
         if (!resolve_ecosystem_argument(slots[1], self, ecosystem)) return nullptr;
@@ -411,7 +411,7 @@ PyTypeObject* create_version_type() {
 
 PyObject* version_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         if (!bind_fastcall(VERSION_SPEC, args, nargs, kwnames, slots)) return nullptr;
         return construct("s", slots[0], slots[1]);
     });

@@ -75,7 +75,7 @@ PyObject* schema_capsule(const KeyBatch& batch) {
 // only ever binary, and the consumer casts if it wants another type.
 PyObject* arrow_c_array_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[1];
+        PyObject* slots[1] = {};
         if (!bind_fastcall(ARRAY_EXPORT_SPEC, args, nargs, kwnames, slots)) return nullptr;
         const SharedKeyBatch& batch = self_of(self)->batch;
         PyRef schema(schema_capsule(*batch));
@@ -89,7 +89,7 @@ PyObject* arrow_c_array_method(PyObject* self, PyObject* const* args, Py_ssize_t
 
 PyObject* arrow_c_stream_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[1];
+        PyObject* slots[1] = {};
         if (!bind_fastcall(STREAM_EXPORT_SPEC, args, nargs, kwnames, slots)) return nullptr;
         const SharedKeyBatch& batch = self_of(self)->batch;
         return capsule_of<ArrowArrayStream>(STREAM_CAPSULE, free_stream_capsule, [&](ArrowArrayStream* out) {
@@ -228,7 +228,7 @@ PyObject* make_key_array_type(PyObject* module) {
 
 PyObject* key_array_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[3];
+        PyObject* slots[3] = {};
         NativeEcosystem ecosystem;
         VersionItems items;
         bool nulls = false;

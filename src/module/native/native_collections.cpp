@@ -60,7 +60,7 @@ bool key_all(const NativeState& state, NativeEcosystem ecosystem, const std::vec
 bool versions_call(const ParamSpec& spec, PyObject* module, PyObject* const* args, Py_ssize_t nargs,
                    PyObject* kwnames, std::vector<PyRef>& items, NativeEcosystem& ecosystem,
                    std::optional<KeyBatch>& batch) {
-    PyObject* slots[2];
+    PyObject* slots[2] = {};
     if (!bind_fastcall(spec, args, nargs, kwnames, slots) || !convert_native_ecosystem(slots[1], ecosystem) ||
         !collect_versions(slots[0], items)) {
         return false;
@@ -116,7 +116,7 @@ PyObject* min_version_entry(PyObject* module, PyObject* const* args, Py_ssize_t 
 
 PyObject* keys_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[3];
+        PyObject* slots[3] = {};
         NativeEcosystem ecosystem;
         VersionItems items;
         bool nulls = false;

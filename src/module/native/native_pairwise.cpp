@@ -18,7 +18,7 @@ PyObject* ordering_to_int(Ordering o) { return PyLong_FromLong(static_cast<long>
 // Binds (version, ecosystem) and reads both.
 bool one_version_call(const ParamSpec& spec, PyObject* module, PyObject* const* args, Py_ssize_t nargs,
                       PyObject* kwnames, std::string_view& text, PyRef& holder, NativeEcosystem& ecosystem) {
-    PyObject* slots[2];
+    PyObject* slots[2] = {};
     return bind_fastcall(spec, args, nargs, kwnames, slots) && convert_native_ecosystem(slots[1], ecosystem) &&
            version_text(state_of(module), slots[0], text, holder);
 }
@@ -27,7 +27,7 @@ bool one_version_call(const ParamSpec& spec, PyObject* module, PyObject* const* 
 
 PyObject* compare_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[3];
+        PyObject* slots[3] = {};
         NativeEcosystem ecosystem;
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots) ||
             !convert_native_ecosystem(slots[2], ecosystem)) {

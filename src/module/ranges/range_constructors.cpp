@@ -78,7 +78,7 @@ PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t na
 
 PyObject* from_vers_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[1];
+        PyObject* slots[1] = {};
         std::string_view uri;
         PyRef holder;
         if (!bind_fastcall(FROM_VERS_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots) ||
@@ -91,7 +91,7 @@ PyObject* from_vers_entry(PyObject* type, PyObject* const* args, Py_ssize_t narg
 
 PyObject* from_osv_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[2];
+        PyObject* slots[2] = {};
         NativeEcosystem ecosystem;
         if (!bind_fastcall(FROM_OSV_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots) ||
             !native::convert_native_ecosystem(slots[1], ecosystem)) {
@@ -111,7 +111,7 @@ PyObject* from_osv_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs
 
 PyObject* from_affected_entry(PyObject* type, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return native::native_guarded<PyObject*>(nullptr, [&]() -> PyObject* {
-        PyObject* slots[1];
+        PyObject* slots[1] = {};
         if (!bind_fastcall(FROM_AFFECTED_SPEC, args, PyVectorcall_NARGS(nargs), kwnames, slots)) return nullptr;
         OsvDocument doc;
         PyObject* ecosystem_name = nullptr;

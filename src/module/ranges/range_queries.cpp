@@ -87,7 +87,7 @@ const VersionSet* other_set(PyObject* self, PyObject* other) {
 // The set that intervals() and key_intervals() describe.
 const IntervalSet* chosen_set(const char* method, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                               PyObject* kwnames) {
-    PyObject* slots[1];
+    PyObject* slots[1] = {};
     if (!bind_fastcall(std::string_view(method) == "intervals" ? INTERVALS_SPEC : KEY_INTERVALS_SPEC, args,
                        PyVectorcall_NARGS(nargs), kwnames, slots)) {
         return nullptr;
