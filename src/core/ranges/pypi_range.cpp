@@ -45,6 +45,7 @@
 
 #include "native/pypi.hpp"
 #include "ranges/range_syntax.hpp"
+#include "small_vec.hpp"
 #include "text.hpp"
 
 namespace tambry::ranges {
@@ -226,6 +227,11 @@ private:
     std::size_t base_;
 };
 
+// Room for the text of a derived version, which is short but for hostile input.
+using TextBuffer = SmallVec<char, 64>;
+
+void append(TextBuffer& out, std::string_view text) { out.append(text.data(), text.size()); }
+
 // The versions packaging derives bounds from, made from a specifier's version
 // with parts changed. Their numbers are views, so a DerivedVersion keeps the
 // digits of the numbers it changed.
@@ -280,26 +286,26 @@ public:
     bool has_text() const { return readable_; }
 
     // The version as packaging prints it.
-    void append_text(std::string& out) const {
+    void append_text(TextBuffer& out) const {
         if (!v_.epoch.is_zero()) {
-            out.append(v_.epoch.digits());
+            append(out, v_.epoch.digits());
             out.push_back('!');
         }
         for (std::size_t i = 0; i < v_.release.size(); ++i) {
             if (i > 0) out.push_back('.');
-            out.append(v_.release[i].digits());
+            append(out, v_.release[i].digits());
         }
         if (v_.pre != Pre::None) {
-            out.append(v_.pre == Pre::Alpha ? "a" : (v_.pre == Pre::Beta ? "b" : "rc"));
-            out.append(v_.pre_number.digits());
+            append(out, v_.pre == Pre::Alpha ? "a" : (v_.pre == Pre::Beta ? "b" : "rc"));
+            append(out, v_.pre_number.digits());
         }
         if (v_.has_post) {
-            out.append(".post");
-            out.append(v_.post_number.digits());
+            append(out, ".post");
+            append(out, v_.post_number.digits());
         }
         if (v_.has_dev) {
-            out.append(".dev");
-            out.append(v_.dev_number.digits());
+            append(out, ".dev");
+            append(out, v_.dev_number.digits());
         }
     }
 
@@ -345,22 +351,17 @@ public:
 
     IntervalSet finish() {
         if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
-        if (holes_.empty()) {
-            // One bound is one allocation this way; two, the same as from_cuts.
-            if (!lower_ || !upper_) return IntervalSet::span(std::move(lower_), std::move(upper_));
-            std::vector<Cut> cuts;
-            cuts.reserve(2);
-            cuts.push_back(std::move(*lower_));
-            cuts.push_back(std::move(*upper_));
-            return IntervalSet::from_cuts(false, std::move(cuts));
-        }
         std::vector<Cut> cuts;
+        if (holes_.empty()) {
+            // The bounds go straight into the set's one allocation.
+            cuts.reserve(std::size_t{lower_.has_value()} + std::size_t{upper_.has_value()});
+            if (lower_) cuts.push_back(std::move(*lower_));
+            if (upper_) cuts.push_back(std::move(*upper_));
+            return IntervalSet::from_cuts(!lower_, std::move(cuts));
+        }
         cuts.reserve(2 + 2 * holes_.size());
         // The stretches between the holes, in order: each cut is moved out once.
-        std::vector<std::uint32_t> order(holes_.size());
-        for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(),
-                  [&](std::uint32_t a, std::uint32_t b) { return holes_[a].from.at < holes_[b].from.at; });
+        std::sort(holes_.begin(), holes_.end(), [](const Hole& a, const Hole& b) { return a.from.at < b.from.at; });
         Cut* start = lower_ ? &*lower_ : nullptr;
         bool starts_inside = false;
         auto stretch = [&](Cut* from, Cut* to) {
@@ -368,8 +369,7 @@ public:
             if (from) cuts.push_back(std::move(*from));
             if (to) cuts.push_back(std::move(*to));
         };
-        for (const std::uint32_t i : order) {
-            Hole& hole = holes_[i];
+        for (Hole& hole : holes_) {
             if (upper_ && hole.from.at >= upper_->at) break;
             if (start && hole.to.at <= start->at) continue;
             if (!start || hole.from.at > start->at) stretch(start, &hole.from);
@@ -484,10 +484,10 @@ private:
     CutPlace place(const DerivedVersion& d) const { return place(d.version(), false); }
     // A derived version's text, when Python can read it; else the cut is named by
     // its key alone.
-    const std::string& text_of(const DerivedVersion& d) {
+    std::string_view text_of(const DerivedVersion& d) {
         scratch_.clear();
         if (d.has_text()) d.append_text(scratch_);
-        return scratch_;
+        return {scratch_.data(), scratch_.size()};
     }
 
     void lower(const CutPlace& place, std::string_view text) { bounds_.raise_lower(place.at(), text, place.above()); }
@@ -548,7 +548,7 @@ private:
 
     const RangeCursor& cursor_;
     SpecifierBounds bounds_;
-    std::string scratch_;
+    TextBuffer scratch_;
 };
 
 }  // namespace

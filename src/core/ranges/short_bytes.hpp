@@ -92,7 +92,7 @@ private:
     }
 
     void release() {
-        std::free(heap_);
+        if (heap_) std::free(heap_);
         heap_ = nullptr;
         size_ = 0;
     }
