@@ -317,6 +317,19 @@ def test_dotted_numbers_pad_with_zeros_and_compare_by_value(ecosystem, a, b, exp
     assert native.compare(b, a, ecosystem) == -expected
 
 
+# Pairs that Maven's comparison settles at their first differing leading number,
+# or that look so and are not, labelled by maven-artifact 3.8.7.
+@pytest.mark.parametrize(("a", "b", "expected"), [
+    ("1.0.0-x", "1.0.5", -1), ("1.0-SNAPSHOT", "1.1", -1), ("1.2.RELEASE", "1.10", -1), ("1.0.sp", "1.5", -1),
+    ("1.0.0", "1.0.0.1-alpha", -1), ("1.0000000000-x", "1.1", -1), ("2.0.final", "2.1-rc-1", -1),
+    ("1.01a", "1.1b", -1), ("3-jre", "10-android", -1), ("1..2", "1.1", -1), ("1.2-1", "1.3", -1),
+    ("1.2\u0662", "1.3", 1),  # Java reads the Arabic-Indic two as a digit of the number: 22
+])
+def test_maven_leading_numbers(a, b, expected):
+    assert native.compare(a, b, "maven") == expected
+    assert native.compare(b, a, "maven") == -expected
+
+
 @pytest.mark.parametrize("ecosystem", ["maven", "gem", "composer"])
 @given(a=st.one_of(DOTTED, NEAR_DOTTED, EXTENDED_DOTTED), b=st.one_of(DOTTED, NEAR_DOTTED, EXTENDED_DOTTED))
 def test_dotted_numbers_compare_as_the_general_reader_keys_them(ecosystem, a, b):

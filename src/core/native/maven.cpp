@@ -694,12 +694,46 @@ int compare_ascii(std::string_view a, std::string_view b) {
     }
 }
 
+// Most pairs of real versions differ first in a number that both begin with
+// ("1.2.3-SNAPSHOT" and "1.2.4"), and that number decides. In Maven's reading each
+// number of a leading run of dotted numbers keeps its place in the top list; only
+// zeros can leave it (dropped before a sub-list or the end), and what then takes
+// a zero's place (nothing, a word or a sub-list) orders below every number but a
+// zero, as the zero itself does. So the first differing pair of leading numbers
+// orders the two versions, while both are numbers of at most nine digits (a longer
+// run is another kind of item) and neither runs on into a character outside
+// ASCII (Java reads many of them as digits). Nothing when that does not settle it.
+std::optional<Ordering> compare_leading_numbers(std::string_view a, std::string_view b) {
+    constexpr std::size_t LONGEST = 9;
+    std::size_t i = 0, j = 0;
+    for (;;) {
+        const std::size_t a_start = i, b_start = j;
+        while (i < a.size() && is_digit(a[i])) ++i;
+        while (j < b.size() && is_digit(b[j])) ++j;
+        const std::string_view x = a.substr(a_start, i - a_start), y = b.substr(b_start, j - b_start);
+        if (x.empty() || y.empty() || x.size() > LONGEST || y.size() > LONGEST) return std::nullopt;
+        const Ordering o = compare_digit_runs(x, y);
+        if (o != Ordering::Equal) {
+            const bool ascii_after = (i == a.size() || static_cast<unsigned char>(a[i]) < 0x80) &&
+                                     (j == b.size() || static_cast<unsigned char>(b[j]) < 0x80);
+            return ascii_after ? std::optional<Ordering>(o) : std::nullopt;
+        }
+        if (i + 1 >= a.size() || j + 1 >= b.size() || a[i] != '.' || b[j] != '.' || !is_digit(a[i + 1]) ||
+            !is_digit(b[j + 1])) {
+            return std::nullopt;
+        }
+        ++i;
+        ++j;
+    }
+}
+
 class MavenScheme final : public NativeScheme {
 public:
     bool is_valid(std::string_view) const override { return true; }
 
     std::optional<Ordering> compare(std::string_view a, std::string_view b) const override {
         if (const auto dotted = compare_if_dotted_numbers(a, b, 9)) return dotted;
+        if (const auto leading = compare_leading_numbers(a, b)) return leading;
         const int c = compare_ascii(a, b);
         if (c != NOT_ASCII) return c < 0 ? Ordering::Less : (c > 0 ? Ordering::Greater : Ordering::Equal);
         const ParsedText left(a), right(b);
