@@ -42,8 +42,10 @@ KeyBatch::KeyBatch(NativeEcosystem ecosystem) : ecosystem_(ecosystem), maker_(ec
 
 void KeyBatch::reserve(std::size_t versions) {
     // A key is about as long as its text, plus its header and a byte or two; real
-    // versions are mostly under ten bytes long.
-    arena_.reserve(arena_.size() + versions * 12);
+    // versions are mostly under twenty bytes long. Room past what the keys take
+    // costs little: a large arena is mapped, and pages never written are never
+    // given memory, while growing it midway would copy every key made so far.
+    arena_.reserve(arena_.size() + versions * 24);
     if (wide_offsets()) {
         wide_.reserve(wide_.size() + versions);
     } else {
