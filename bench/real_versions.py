@@ -79,7 +79,9 @@ def fidelity_sources(ecosystem):
     path = d and os.path.join(d, f"{ecosystem}.tsv")
     if not path or not os.path.exists(path):
         return []
-    names = {re.sub(r":L\d+$", "", r["source"]) for r in _read_tsv(path) if REAL_SOURCE.search(r["source"])}
+    # A list's own file name, without the collection that gathered it, and no line number.
+    names = {re.sub(r"^\w+:(?=[\w.-]+\.txt$)", "", re.sub(r":L\d+$", "", r["source"])) for r in _read_tsv(path)
+             if REAL_SOURCE.search(r["source"])}
     return sorted(names)
 
 

@@ -403,7 +403,7 @@ constexpr ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 PyTypeObject* create_version_type() {
     auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC));
-    // A type specification has no slot for it before Python 3.14; the interpreter
+    // PyType_Spec has no slot for it before Python 3.14; the interpreter
     // reads the field whenever the class is called.
     if (type) type->tp_vectorcall = version_vectorcall;
     return type;
