@@ -3,7 +3,6 @@ own dependency parser and matcher (tests/vectors/ranges/apk.tsv, made by
 tools/vectors/ranges_rpm_apk.py with tools/vectors/labellers/apk_dep_labels.py),
 the fuzzy bounds made of key bytes, conflicts, and errors."""
 
-import pathlib
 import time
 
 import pytest
@@ -11,21 +10,15 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import UNDER_ASAN, raises_exactly
+from range_vectors import assert_read_back_from_vers, range_rows
 from tambry import native
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "apk.tsv"
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
-
 
 def labelled():
     ranges = {}
-    for text, version, expected in rows():
+    for text, version, expected in range_rows("apk.tsv"):
         if expected != "rejected":
             ranges.setdefault(text, []).append((version, expected == "1"))
     return ranges
@@ -42,7 +35,7 @@ def test_membership_agrees_with_apk():
 
 
 def test_what_apk_refuses_is_refused():
-    refused = [text for text, _, expected in rows() if expected == "rejected"]
+    refused = [text for text, _, expected in range_rows("apk.tsv") if expected == "rejected"]
     assert len(refused) > 40
     for text in refused:
         with pytest.raises(ValueError):
@@ -50,11 +43,8 @@ def test_what_apk_refuses_is_refused():
 
 
 def test_every_range_reads_back_from_its_vers():
-    for text, versions in labelled().items():
-        r = VersionRange.from_native(text, "Alpine:v3.19")
-        back = VersionRange.from_vers(str(r))
-        assert back == r, text
-        assert [back.contains(v) for v, _ in versions] == [r.contains(v) for v, _ in versions], text
+    assert_read_back_from_vers({text: [v for v, _ in versions] for text, versions in labelled().items()},
+                               "Alpine:v3.19")
 
 
 @pytest.mark.parametrize(

@@ -2,23 +2,16 @@
 itself (tests/vectors/ranges/cargo.tsv, made by tools/vectors/ranges_semver_family.py),
 then each operator's interval, the crate's pre-release rules, and errors."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import range_rows
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "cargo.tsv"
 U64 = 2**64 - 1
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def read(text, prereleases=None):
@@ -31,7 +24,7 @@ def read(text, prereleases=None):
 def test_membership_agrees_with_the_semver_crate():
     wrong = []
     ranges = {}
-    for text, version, expected, _ in rows():
+    for text, version, expected, _ in range_rows("cargo.tsv"):
         r = ranges.setdefault(text, read(text))
         got = "invalid" if r is None else str(int(r.contains(version)))
         if got != expected:
@@ -41,7 +34,7 @@ def test_membership_agrees_with_the_semver_crate():
 
 
 def test_every_range_reads_back_from_its_vers_and_holds_more_with_prereleases():
-    for text in {row[0] for row in rows()}:
+    for text in {row[0] for row in range_rows("cargo.tsv")}:
         for prereleases in (None, True, False):
             r = read(text, prereleases)
             if r is not None:

@@ -4,27 +4,19 @@ the comparisons each form stands for, composer/semver's merging of alternatives,
 branches, errors, and where a set of keys must differ from satisfies (the default
 branches)."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import assert_all_rejected, assert_read_back_from_vers, probes_of, range_rows
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
-
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "composer.tsv"
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def test_membership_agrees_with_composer_semver():
     wrong, ranges = [], {}
-    for text, version, expected in rows():
+    for text, version, expected in range_rows("composer.tsv"):
         if expected == "!":
             continue
         r = ranges.get(text)
@@ -37,29 +29,15 @@ def test_membership_agrees_with_composer_semver():
 
 
 def test_what_composer_semver_rejects_is_rejected():
-    rejected = [row[0] for row in rows() if row[2] == "!"]
+    rejected = [row[0] for row in range_rows("composer.tsv") if row[2] == "!"]
     assert len(rejected) > 100
-    accepted = []
-    for text in rejected:
-        try:
-            VersionRange.from_native(text, "composer")
-        except ValueError:
-            continue
-        accepted.append(text)
-    assert not accepted
+    assert_all_rejected(rejected, "composer")
 
 
 def test_every_range_reads_back_from_its_vers():
-    versions = {}
-    for text, version, expected in rows():
-        if expected != "!":
-            versions.setdefault(text, []).append(version)
-    for text, probes in versions.items():
-        for policy in (None, False):
-            r = VersionRange.from_native(text, "composer", prereleases=policy)
-            back = VersionRange.from_vers(str(r))
-            assert back == r, (text, policy)
-            assert [back.contains(v) for v in probes] == [r.contains(v) for v in probes], (text, policy)
+    probes = probes_of(row for row in range_rows("composer.tsv") if row[2] != "!")
+    for policy in (None, False):
+        assert_read_back_from_vers(probes, "composer", prereleases=policy)
 
 
 # Below every numbered version and above every branch: where "<V" starts.

@@ -3,7 +3,6 @@ labelled by dpkg itself (tests/vectors/ranges/deb.tsv, made by
 tools/vectors/deb_range_vectors.py: dpkg's own parser and dependency check), the
 spellings dpkg reads, and errors."""
 
-import pathlib
 import time
 
 import pytest
@@ -11,24 +10,19 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import UNDER_ASAN, raises_exactly
+from range_vectors import assert_read_back_from_vers, range_rows
 from tambry import native
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "deb.tsv"
 
 pytestmark = pytest.mark.skipif(not native.is_valid("1.0-1", "deb"), reason="the deb scheme is not built in")
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def labelled():
     """Each range dpkg reads, with its labelled versions."""
     ranges = {}
-    for text, version, expected in rows():
+    for text, version, expected in range_rows("deb.tsv"):
         if expected != "rejected":
             ranges.setdefault(text, []).append((version, expected == "1"))
     return ranges
@@ -37,7 +31,7 @@ def labelled():
 def test_membership_agrees_with_dpkg():
     wrong = []
     ranges = {}
-    for text, version, expected in rows():
+    for text, version, expected in range_rows("deb.tsv"):
         if expected == "rejected":
             continue
         r = ranges.setdefault(text, VersionRange.from_native(text, "deb"))
@@ -48,7 +42,7 @@ def test_membership_agrees_with_dpkg():
 
 
 def test_what_dpkg_refuses_is_refused():
-    refused = [text for text, _, expected in rows() if expected == "rejected"]
+    refused = [text for text, _, expected in range_rows("deb.tsv") if expected == "rejected"]
     assert len(refused) > 40
     for text in refused:
         with pytest.raises(ValueError):
@@ -56,11 +50,8 @@ def test_what_dpkg_refuses_is_refused():
 
 
 def test_every_range_reads_back_from_its_vers():
-    for text, versions in labelled().items():
-        r = VersionRange.from_native(text, "Debian:12")
-        back = VersionRange.from_vers(str(r))
-        assert back == r, text
-        assert [back.contains(v) for v, _ in versions] == [r.contains(v) for v, _ in versions], text
+    assert_read_back_from_vers({text: [v for v, _ in versions] for text, versions in labelled().items()},
+                               "Debian:12")
 
 
 @pytest.mark.parametrize(

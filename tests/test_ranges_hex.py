@@ -3,22 +3,14 @@
 allow_pre: false, Hex's rule and the default here, and allow_pre: true; then the
 lexer's spellings, "~>", the pre-release rule, and errors."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import range_rows
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
-
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "hex.tsv"
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def read(text, prereleases=None):
@@ -32,7 +24,7 @@ def read(text, prereleases=None):
 def test_membership_agrees_with_elixir(column, prereleases):
     wrong = []
     ranges = {}
-    for row in rows():
+    for row in range_rows("hex.tsv"):
         text, version, expected = row[0], row[1], row[column]
         r = ranges.setdefault(text, read(text, prereleases))
         got = "invalid" if r is None else str(int(r.contains(version)))
@@ -44,7 +36,7 @@ def test_membership_agrees_with_elixir(column, prereleases):
 
 @pytest.mark.parametrize("prereleases", [None, True, False])
 def test_every_range_reads_back_from_its_vers(prereleases):
-    for text in {row[0] for row in rows()}:
+    for text in {row[0] for row in range_rows("hex.tsv")}:
         r = read(text, prereleases)
         if r is not None:
             assert VersionRange.from_vers(str(r)) == r, text

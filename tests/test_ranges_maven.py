@@ -3,32 +3,23 @@
 tools/vectors/ranges_maven_nuget_gem.py), the rows where Maven's order has cycles
 (maven-cycles.tsv), the spellings Maven reads, and errors."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import assert_all_rejected, assert_read_back_from_vers, probes_of, range_rows
 from tambry import native
 from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges"
 
 pytestmark = pytest.mark.skipif(not native.is_valid("1.0", "maven"), reason="the maven scheme is not built in")
-
-
-def rows(name):
-    # Split at line feeds alone: ranges may hold other control characters.
-    lines = (VECTORS / name).read_text(encoding="utf-8").split("\n")
-    assert lines[-1] == ""
-    return [line.split("\t") for line in lines[1:-1]]
 
 
 def test_membership_agrees_with_maven():
     wrong = []
     ranges = {}
-    for text, version, expected in rows("maven.tsv"):
+    for text, version, expected in range_rows("maven.tsv"):
         r = ranges.setdefault(text, VersionRange.from_native(text, "maven"))
         if r.contains(version) != (expected == "1"):
             wrong.append((text, version, expected, str(r)))
@@ -55,7 +46,7 @@ def test_rows_on_cycles_of_mavens_order_are_answered_by_the_keys():
     # than their keys order them: the range answers by the keys, and Maven's own
     # answer may differ (as it does on some of them).
     differ = 0
-    cycle_rows = rows("maven-cycles.tsv")
+    cycle_rows = range_rows("maven-cycles.tsv")
     for text, version, expected, bound in cycle_rows:
         assert native.compare(bound, version, "maven") != key_sign(bound, version), (bound, version)
         r = VersionRange.from_native(text, "maven")
@@ -66,26 +57,13 @@ def test_rows_on_cycles_of_mavens_order_are_answered_by_the_keys():
 
 
 def test_what_maven_rejects_is_rejected():
-    texts = [text for (text,) in rows("maven-rejected.tsv")]
-    accepted = []
-    for text in texts:
-        try:
-            accepted.append((text, str(VersionRange.from_native(text, "maven"))))
-        except ValueError:
-            pass
+    texts = [text for (text,) in range_rows("maven-rejected.tsv")]
     assert len(texts) > 50
-    assert not accepted
+    assert_all_rejected(texts, "maven")
 
 
 def test_every_range_reads_back_from_its_vers():
-    ranges = {}
-    for text, version, _ in rows("maven.tsv"):
-        if text not in ranges:
-            r = VersionRange.from_native(text, "maven")
-            ranges[text] = (r, VersionRange.from_vers(str(r)))
-            assert ranges[text][1] == r, text
-        r, back = ranges[text]
-        assert back.contains(version) == r.contains(version), (text, version)
+    assert_read_back_from_vers(probes_of(range_rows("maven.tsv")), "maven")
 
 
 @pytest.mark.parametrize(

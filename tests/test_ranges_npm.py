@@ -3,7 +3,6 @@ itself (tests/vectors/ranges/npm.tsv, made by tools/vectors/ranges_semver_family
 under its default pre-release rule and with includePrerelease, then the rewrites,
 the pre-release rule, the words loose mode drops, and errors."""
 
-import pathlib
 import time
 
 import pytest
@@ -11,15 +10,9 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import range_rows
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
-
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "npm.tsv"
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def read(text, prereleases):
@@ -33,7 +26,7 @@ def read(text, prereleases):
 def test_membership_agrees_with_node_semver(column, prereleases):
     wrong = []
     ranges = {}
-    for row in rows():
+    for row in range_rows("npm.tsv"):
         text, version, expected = row[0], row[1], row[column]
         r = ranges.setdefault(text, read(text, prereleases))
         got = "invalid" if r is None else str(int(r.contains(version)))
@@ -45,7 +38,7 @@ def test_membership_agrees_with_node_semver(column, prereleases):
 
 @pytest.mark.parametrize("prereleases", [None, True, False])
 def test_every_range_reads_back_from_its_vers(prereleases):
-    for text in {row[0] for row in rows()}:
+    for text in {row[0] for row in range_rows("npm.tsv")}:
         r = read(text, prereleases)
         if r is not None:
             assert VersionRange.from_vers(str(r)) == r, text

@@ -3,27 +3,20 @@ its three pre-release settings (tests/vectors/ranges/pypi.tsv, made by
 tools/vectors/ranges_pypi_composer.py), the bounds packaging derives, errors, and
 where a set of keys must differ from a comparison of texts ("===")."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import range_rows
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
 
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "pypi.tsv"
 POLICIES = (None, True, False)
 
 
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
-
-
 def labelled():
-    return [row for row in rows() if row[2] != "!"]
+    return [row for row in range_rows("pypi.tsv") if row[2] != "!"]
 
 
 def test_membership_agrees_with_packaging_under_every_policy():
@@ -40,7 +33,7 @@ def test_membership_agrees_with_packaging_under_every_policy():
 
 
 def test_what_packaging_rejects_is_rejected():
-    rejected = [row[0] for row in rows() if row[2] == "!"]
+    rejected = [row[0] for row in range_rows("pypi.tsv") if row[2] == "!"]
     assert len(rejected) > 80
     accepted = []
     for text in rejected:

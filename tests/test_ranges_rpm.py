@@ -2,29 +2,21 @@
 made by tools/vectors/ranges_rpm_apk.py with rpm's spec parser and rpmdsCompare),
 the spellings rpm reads, the bounds no version spells, and errors."""
 
-import pathlib
-
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from helpers import raises_exactly
+from range_vectors import assert_read_back_from_vers, range_rows
 from tambry import native
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
-
-VECTORS = pathlib.Path(__file__).parent / "vectors" / "ranges" / "rpm.tsv"
-
-
-def rows():
-    lines = VECTORS.read_text(encoding="utf-8").split("\n")
-    return [line.split("\t") for line in lines[1:] if line]
 
 
 def labelled():
     """Each range rpm reads, with its labelled versions."""
     ranges = {}
-    for text, version, expected in rows():
+    for text, version, expected in range_rows("rpm.tsv"):
         if expected != "rejected":
             ranges.setdefault(text, []).append((version, expected == "1"))
     return ranges
@@ -41,7 +33,7 @@ def test_membership_agrees_with_rpm():
 
 
 def test_what_rpm_refuses_is_refused():
-    refused = [text for text, _, expected in rows() if expected == "rejected"]
+    refused = [text for text, _, expected in range_rows("rpm.tsv") if expected == "rejected"]
     assert len(refused) > 40
     for text in refused:
         with pytest.raises(ValueError):
@@ -49,11 +41,8 @@ def test_what_rpm_refuses_is_refused():
 
 
 def test_every_range_reads_back_from_its_vers():
-    for text, versions in labelled().items():
-        r = VersionRange.from_native(text, "Red Hat")
-        back = VersionRange.from_vers(str(r))
-        assert back == r, text
-        assert [back.contains(v) for v, _ in versions] == [r.contains(v) for v, _ in versions], text
+    assert_read_back_from_vers({text: [v for v, _ in versions] for text, versions in labelled().items()},
+                               "Red Hat")
 
 
 @pytest.mark.parametrize(
