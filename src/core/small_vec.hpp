@@ -63,6 +63,16 @@ public:
         size_ += count;
         return slot;
     }
+    // Makes room for `count` more elements and returns where they would go, for a
+    // writer that keeps its own cursor (a store through it cannot make the compiler
+    // reload this vector's members, as every store through a T& may) and then says
+    // where it stopped with end_at.
+    T* room_for(std::size_t count) {
+        if (count > capacity_ - size_) grow(size_ + count);
+        return data_ + size_;
+    }
+    // Ends the vector at `end`, a place within the room last made by room_for.
+    void end_at(T* end) { size_ = static_cast<std::size_t>(end - data_); }
     void reserve(std::size_t wanted) {
         if (wanted > capacity_) grow(wanted);
     }

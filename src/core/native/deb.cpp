@@ -143,17 +143,26 @@ constexpr std::array<unsigned char, 256> RUN_CODES = [] {
 
 static_assert(FIRST_OTHER + 61 == 0xFE, "62 ASCII bytes other than digits, letters, '~', NUL, space and tab");
 
-void append_part(KeyBuffer& out, std::string_view part) {
-    std::size_t i = 0;
+// The most key bytes a part of `size` bytes can take: two for a byte above 0x7F,
+// and for a digit run at most its length plus 18 (once its number is past 64 bits).
+constexpr std::size_t part_room(std::size_t size) { return 2 * size + 20; }
+
+// Writes the key of `part` at `p`, which must have room for part_room(part.size())
+// bytes, and returns where it stopped.
+unsigned char* write_part(unsigned char* p, std::string_view part) {
+    const char* s = part.data();
+    const char* const end = s + part.size();
     do {
-        for (; i < part.size() && !is_digit(part[i]); ++i) {
-            const auto byte = static_cast<unsigned char>(part[i]);
-            out.push_back(RUN_CODES[byte]);
-            if (byte >= 0x80) out.push_back(byte);
+        for (; s < end && !is_digit(*s); ++s) {
+            const auto byte = static_cast<unsigned char>(*s);
+            p[0] = RUN_CODES[byte];
+            p[1] = byte;
+            p += 1 + (byte >= 0x80);
         }
-        i = put_banded_digit_run(out, NUMBERS, part, i);
-    } while (i < part.size());
-    out.push_back(PART_END);
+        p = write_banded_digit_run(p, NUMBERS, s, end);
+    } while (s < end);
+    *p++ = PART_END;
+    return p;
 }
 
 constexpr std::size_t NONE = std::string_view::npos;
@@ -250,9 +259,11 @@ public:
     bool append_key(std::string_view text, KeyBuffer& out) const override {
         const auto version = parse_deb_version(text);
         if (!version) return false;
-        put_u64(out, version->epoch);
-        append_part(out, version->upstream);
-        append_part(out, version->revision);
+        unsigned char* p = out.room_for(9 + part_room(version->upstream.size()) + part_room(version->revision.size()));
+        p = write_u64(p, version->epoch);
+        p = write_part(p, version->upstream);
+        p = write_part(p, version->revision);
+        out.end_at(p);
         return true;
     }
 

@@ -29,8 +29,10 @@ public:
     // Appends the whole key of `text` to `out`; false when the ecosystem rejects it,
     // leaving `out` in an unspecified state.
     bool append(std::string_view text, KeyBuffer& out) const {
-        out.push_back(KEY_FORMAT);
-        out.push_back(id_);
+        unsigned char* header = out.room_for(2);
+        header[0] = KEY_FORMAT;
+        header[1] = id_;
+        out.end_at(header + 2);
         return scheme_->append_key(text, out);
     }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "native/native_scheme.hpp"
@@ -14,19 +15,29 @@ namespace tambry::native {
 
 inline void put_byte(KeyBuffer& out, unsigned char byte) { out.push_back(byte); }
 
+// A nonzero `value` as the code `width_base + width` and its `width` big-endian
+// bytes, the shortest width (1 to 8) that holds it. Writes at `p`, which must have
+// room for 9 bytes (all of them may be written), and returns where the number ends.
+inline unsigned char* write_wide_number(unsigned char* p, unsigned width_base, std::uint64_t value) {
+    const unsigned width = (71 - static_cast<unsigned>(__builtin_clzll(value))) / 8;
+    p[0] = static_cast<unsigned char>(width_base + width);
+    const std::uint64_t big_endian = __builtin_bswap64(value << (8 * (8 - width)));
+    std::memcpy(p + 1, &big_endian, 8);
+    return p + 1 + width;
+}
+
 // Values below 0xF0 take one byte; larger ones a width byte (0xF0 + width - 1,
 // width 1 to 8) and their big-endian bytes, the shortest width that holds them.
-inline void put_u64(KeyBuffer& out, std::uint64_t value) {
+// Writes at `p`, which must have room for 9 bytes, and returns where it stopped.
+inline unsigned char* write_u64(unsigned char* p, std::uint64_t value) {
     if (value < 0xF0) {
-        out.push_back(static_cast<unsigned char>(value));
-        return;
+        *p = static_cast<unsigned char>(value);
+        return p + 1;
     }
-    unsigned width = 1;
-    while (width < 8 && (value >> (8 * width)) != 0) ++width;
-    unsigned char* p = out.append_uninitialized(width + 1);
-    p[0] = static_cast<unsigned char>(0xF0 + width - 1);
-    for (unsigned i = 0; i < width; ++i) p[1 + i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+    return write_wide_number(p, 0xF0 - 1, value);
 }
+
+inline void put_u64(KeyBuffer& out, std::uint64_t value) { out.end_at(write_u64(out.room_for(9), value)); }
 
 // A run of ASCII digits as the number it spells, of any size: leading zeros carry
 // no value. Numbers beyond 64 bits follow every 64-bit one, as the tag 0xF8, their
@@ -63,30 +74,34 @@ inline void put_digits(KeyBuffer& out, std::string_view digits) {
 // Bytes in their own order, a shorter text before every longer one that starts
 // with it: 0x00 and 0x01 are escaped as 01 01 and 01 02, and 0x00 ends the text.
 inline void put_text(KeyBuffer& out, std::string_view text) {
+    unsigned char* p = out.room_for(2 * text.size() + 1);
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x01) {
-            out.push_back(0x01);
-            out.push_back(static_cast<unsigned char>(byte + 1));
+            *p++ = 0x01;
+            *p++ = static_cast<unsigned char>(byte + 1);
         } else {
-            out.push_back(byte);
+            *p++ = byte;
         }
     }
-    out.push_back(0x00);
+    *p++ = 0x00;
+    out.end_at(p);
 }
 
 // The same with A-Z lowered, for tools that compare words without case.
 inline void put_text_lowered(KeyBuffer& out, std::string_view text) {
+    unsigned char* p = out.room_for(2 * text.size() + 1);
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(to_lower(c));
         if (byte <= 0x01) {
-            out.push_back(0x01);
-            out.push_back(static_cast<unsigned char>(byte + 1));
+            *p++ = 0x01;
+            *p++ = static_cast<unsigned char>(byte + 1);
         } else {
-            out.push_back(byte);
+            *p++ = byte;
         }
     }
-    out.push_back(0x00);
+    *p++ = 0x00;
+    out.end_at(p);
 }
 
 }  // namespace tambry::native

@@ -573,69 +573,77 @@ enum KeyCode : unsigned char {
 };
 
 // The word as put_text would put its lowered bytes, each by its UTF-16 rank.
-void put_word(KeyBuffer& out, std::string_view word) {
+unsigned char* write_word(unsigned char* p, std::string_view word) {
     for (const char c : word) {
         const unsigned char rank = word_rank(c);
         if (rank <= 0x01) {
-            out.push_back(0x01);
-            out.push_back(static_cast<unsigned char>(rank + 1));
+            *p++ = 0x01;
+            *p++ = static_cast<unsigned char>(rank + 1);
         } else {
-            out.push_back(rank);
+            *p++ = rank;
         }
     }
-    out.push_back(0x00);
+    *p++ = 0x00;
+    return p;
 }
 
-void put_item(KeyBuffer& out, std::string_view text, const MavenItem& item, int rest) {
+// The most key bytes an item takes beyond twice the text it spans: a code, and a
+// number of up to 9 bytes, or for a digit string its count.
+constexpr std::size_t ITEM_ROOM = 1 + 9;
+
+unsigned char* write_item(unsigned char* p, std::string_view text, const MavenItem& item, int rest) {
     const bool below = rest < 0;
     switch (item.kind) {
         case Kind::Word:
             if (below) {
-                out.push_back(static_cast<unsigned char>(WORD_BELOW + item.qualifier));
+                *p++ = static_cast<unsigned char>(WORD_BELOW + item.qualifier);
             } else if (item.qualifier == MAVEN_RELEASE) {
-                out.push_back(RELEASE_ABOVE);
+                *p++ = RELEASE_ABOVE;
             } else if (item.qualifier != MAVEN_OTHER_WORD) {
-                out.push_back(SP_ABOVE);
+                *p++ = SP_ABOVE;
             } else {
-                out.push_back(OTHER_WORD);
-                put_word(out, text.substr(item.start, item.size));
+                *p++ = OTHER_WORD;
+                p = write_word(p, text.substr(item.start, item.size));
             }
-            return;
-        case Kind::Open: out.push_back(below ? LIST_BELOW : LIST_ABOVE); return;
+            return p;
+        case Kind::Open: *p++ = below ? LIST_BELOW : LIST_ABOVE; return p;
         case Kind::Int:
             if (below) {
-                out.push_back(INT_ZERO_BELOW);
+                *p++ = INT_ZERO_BELOW;
             } else if (item.value < LARGE_INT - SMALL_INT) {
-                out.push_back(static_cast<unsigned char>(SMALL_INT + item.value));
+                *p++ = static_cast<unsigned char>(SMALL_INT + item.value);
             } else {
-                out.push_back(LARGE_INT);
-                put_u64(out, item.value);
+                *p++ = LARGE_INT;
+                p = write_u64(p, item.value);
             }
-            return;
+            return p;
         case Kind::Long:
             if (below) {
-                out.push_back(LONG_ZERO_BELOW);
+                *p++ = LONG_ZERO_BELOW;
             } else {
-                out.push_back(LONG_NUMBER);
-                put_u64(out, item.value);
+                *p++ = LONG_NUMBER;
+                p = write_u64(p, item.value);
             }
-            return;
+            return p;
         case Kind::Big: {
             if (below) {
-                out.push_back(BIG_ZERO_BELOW);
-                return;
+                *p++ = BIG_ZERO_BELOW;
+                return p;
             }
             std::size_t pos;
             const std::size_t count = significant_digits(text, item, pos);
-            out.push_back(BIG_NUMBER);
-            put_u64(out, count);
-            for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<unsigned char>(digit_at(text, pos)));
-            return;
+            *p++ = BIG_NUMBER;
+            p = write_u64(p, count);
+            for (std::size_t i = 0; i < count; ++i) *p++ = static_cast<unsigned char>(digit_at(text, pos));
+            return p;
         }
     }
+    return p;
 }
 
 void append_key(const MavenView& v, KeyBuffer& out) {
+    // Words and digit strings take at most two bytes for each byte of the text.
+    unsigned char* p = out.room_for(2 * v.text.size() + ITEM_ROOM * v.count + 1);
     // The item from which the rest's comparison with nothing was last found.
     std::size_t decided_at = 0;
     int rest = 0;
@@ -648,9 +656,10 @@ void append_key(const MavenView& v, KeyBuffer& out) {
             }
             sign = rest;
         }
-        put_item(out, v.text, v.items[i], sign);
+        p = write_item(p, v.text, v.items[i], sign);
     }
-    out.push_back(END);
+    *p++ = END;
+    out.end_at(p);
 }
 
 // How the rest of a stream, from `first` on, compares with nothing; false when

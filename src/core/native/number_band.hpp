@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "native/key_encoding.hpp"
@@ -31,47 +32,61 @@ struct NumberBand {
     constexpr unsigned char last() const { return huge_code(); }
 };
 
-inline void put_banded_u64(KeyBuffer& out, NumberBand band, std::uint64_t value) {
-    if (value < band.small) {
-        out.push_back(static_cast<unsigned char>(band.first + value));
-        return;
-    }
-    unsigned width = 1;
-    while (width < 8 && (value >> (8 * width)) != 0) ++width;
-    unsigned char* p = out.append_uninitialized(width + 1);
-    p[0] = band.width_code(width);
-    for (unsigned i = 0; i < width; ++i) p[1 + i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+// Writes at `p`, which must have room for 9 bytes, and returns where it stopped.
+// Both forms are written and the right length kept, without a branch: whether a
+// number is small is as hard to guess as the numbers themselves.
+inline unsigned char* write_banded_u64(unsigned char* p, NumberBand band, std::uint64_t value) {
+    const unsigned width = (71 - static_cast<unsigned>(__builtin_clzll(value | 1))) / 8;
+    const bool small = value < band.small;
+    p[0] = small ? static_cast<unsigned char>(band.first + value) : band.width_code(width);
+    const std::uint64_t big_endian = __builtin_bswap64(value << (8 * (8 - width)));
+    std::memcpy(p + 1, &big_endian, 8);
+    return p + (small ? 1 : 1 + width);
 }
 
-// The run of ASCII digits that starts at text[pos] (possibly empty, which is 0) as
-// the number it spells, leading zeros carrying no value; returns where the run ends.
-inline std::size_t put_banded_digit_run(KeyBuffer& out, NumberBand band, std::string_view text, std::size_t pos) {
-    const std::size_t n = text.size();
-    while (pos < n && text[pos] == '0') ++pos;
-    const std::size_t start = pos;
+inline void put_banded_u64(KeyBuffer& out, NumberBand band, std::uint64_t value) {
+    out.end_at(write_banded_u64(out.room_for(9), band, value));
+}
+
+// The most bytes write_banded_digit_run may write for a run of `digits` digits.
+constexpr std::size_t banded_digit_run_room(std::size_t digits) { return digits + 18; }
+
+// The run of ASCII digits that starts at `s` (possibly empty, which is 0) as the
+// number it spells, leading zeros carrying no value; moves `s` past the run. Writes
+// at `p`, which must have room for banded_digit_run_room of the run's length, and
+// returns where it stopped.
+inline unsigned char* write_banded_digit_run(unsigned char* p, NumberBand band, const char*& s, const char* end) {
+    while (s < end && *s == '0') ++s;
+    const char* const start = s;
     std::uint64_t value = 0;
-    // Nineteen digits always fit in 64 bits; count on, but stop adding, beyond them.
-    for (; pos < n && is_digit(text[pos]); ++pos) {
-        if (pos - start < 19) value = value * 10 + static_cast<std::uint64_t>(text[pos] - '0');
-    }
-    const std::size_t count = pos - start;
+    // Nineteen digits always fit in 64 bits; past them the value is not used.
+    for (; s < end && is_digit(*s); ++s) value = value * 10 + static_cast<std::uint64_t>(*s - '0');
+    const auto count = static_cast<std::size_t>(s - start);
+    if (count <= 19) return write_banded_u64(p, band, value);
     if (count == 20) {
         // A twentieth digit may still fit: 10**19 <= 20 digits < 2**64 only up to 18446744073709551615.
-        const auto last = static_cast<std::uint64_t>(text[pos - 1] - '0');
+        std::uint64_t head = 0;
+        for (const char* d = start; d < s - 1; ++d) head = head * 10 + static_cast<std::uint64_t>(*d - '0');
         std::uint64_t whole = 0;
-        if (!__builtin_mul_overflow(value, 10, &whole) && !__builtin_add_overflow(whole, last, &whole)) {
-            put_banded_u64(out, band, whole);
-            return pos;
+        if (!__builtin_mul_overflow(head, 10, &whole) &&
+            !__builtin_add_overflow(whole, static_cast<std::uint64_t>(s[-1] - '0'), &whole)) {
+            return write_banded_u64(p, band, whole);
         }
     }
-    if (count <= 19) {
-        put_banded_u64(out, band, value);
-        return pos;
-    }
-    out.push_back(band.huge_code());
-    put_u64(out, count);
-    out.append(reinterpret_cast<const unsigned char*>(text.data() + start), count);
-    return pos;
+    *p++ = band.huge_code();
+    p = write_u64(p, count);
+    std::memcpy(p, start, count);
+    return p + count;
+}
+
+// The same, at text[pos] of a KeyBuffer's writer; returns where the run ends.
+inline std::size_t put_banded_digit_run(KeyBuffer& out, NumberBand band, std::string_view text, std::size_t pos) {
+    const char* s = text.data() + pos;
+    const char* const end = text.data() + text.size();
+    std::size_t run = 0;
+    while (s + run < end && is_digit(s[run])) ++run;
+    out.end_at(write_banded_digit_run(out.room_for(banded_digit_run_room(run)), band, s, end));
+    return static_cast<std::size_t>(s - text.data());
 }
 
 }  // namespace tambry::native
