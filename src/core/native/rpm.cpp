@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -18,6 +19,7 @@
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
 #include "native/number_band.hpp"
+#include "native/short_text_masks.hpp"
 #include "text.hpp"
 
 namespace tambry::native {
@@ -58,37 +60,135 @@ constexpr std::array<ByteClass, 256> CLASSES = [] {
 
 ByteClass class_of(char c) { return CLASSES[static_cast<unsigned char>(c)]; }
 
-void append_part(KeyBuffer& out, std::string_view part) {
-    const std::size_t n = part.size();
-    std::size_t i = 0;
+
+
+// The most key bytes a part of `size` bytes can take: a letter or "~" or "^" takes
+// one byte, a separator none, a digit run at most its length plus 18 (once its
+// number is past 64 bits), and each segment after letters one more.
+constexpr std::size_t part_room(std::size_t size) { return 2 * size + 20; }
+
+// Writes the key of `part` at `p`, which must have room for part_room(part.size())
+// bytes, and returns where it stopped.
+unsigned char* write_part(unsigned char* p, std::string_view part) {
+    const char* s = part.data();
+    const char* const end = s + part.size();
     bool after_letters = false;
-    while (i < n) {
-        switch (class_of(part[i])) {
+    while (s < end) {
+        switch (class_of(*s)) {
             case ByteClass::Separator:
-                ++i;
+                ++s;
                 break;
             case ByteClass::Tilde:
             case ByteClass::Caret:
-                out.push_back(part[i] == '~' ? TILDE : CARET);
-                ++i;
+                *p++ = *s == '~' ? TILDE : CARET;
+                ++s;
                 after_letters = false;
                 break;
             case ByteClass::Digit:
-                if (after_letters) out.push_back(SEGMENT_FOLLOWS);
-                i = put_banded_digit_run(out, NUMBERS, part, i);
+                *p = SEGMENT_FOLLOWS;
+                p += after_letters;
+                p = write_banded_digit_run(p, NUMBERS, s, end);
                 after_letters = false;
                 break;
-            case ByteClass::Letter: {
-                if (after_letters) out.push_back(SEGMENT_FOLLOWS);
-                const std::size_t start = i;
-                while (i < n && class_of(part[i]) == ByteClass::Letter) ++i;
-                out.append(reinterpret_cast<const unsigned char*>(part.data() + start), i - start);
+            case ByteClass::Letter:
+                *p = SEGMENT_FOLLOWS;
+                p += after_letters;
+                do {
+                    *p++ = static_cast<unsigned char>(*s++);
+                } while (s < end && class_of(*s) == ByteClass::Letter);
                 after_letters = true;
                 break;
-            }
         }
     }
-    out.push_back(PART_END);
+    *p++ = PART_END;
+    return p;
+}
+
+void append_part(KeyBuffer& out, std::string_view part) {
+    out.end_at(write_part(out.room_for(part_room(part.size())), part));
+}
+
+// Where the runs of a short text stand, and its parts, read from bit masks by
+// parse_rpm_version's rules.
+struct ShortRpmVersion {
+    std::uint64_t digits;
+    std::uint64_t letters;
+    std::uint64_t marks;  // "~" and "^"
+    std::size_t epoch_size;
+    std::size_t version_begin;
+    std::size_t version_end;
+    std::size_t release_begin;  // the end of the text when it has no release
+    std::size_t end;
+    bool has_release;
+
+    // False for a text rpm rejects.
+    bool read(const ShortText& text) {
+        const auto classes = text.classify(std::array<char, 5>{'~', '^', '-', ':', '\0'});
+        const auto& [tildes, carets, hyphens, colons, nuls] = classes.marks;
+        // rpm reads a C string: what follows a NUL does not count.
+        end = nuls ? static_cast<std::size_t>(__builtin_ctzll(nuls)) : text.size();
+        if (end == 0) return false;
+        const std::uint64_t inside = low_bits(end);
+        digits = classes.digits & inside;
+        letters = classes.letters & inside;
+        marks = (tildes | carets) & inside;
+        const std::size_t leading_digits = digits & 1 ? run_length(digits, 0) : 0;
+        const bool has_epoch = leading_digits < end && ((colons >> leading_digits) & 1);
+        epoch_size = has_epoch ? leading_digits : 0;
+        version_begin = has_epoch ? leading_digits + 1 : 0;
+        const std::uint64_t release_hyphens = hyphens & inside;
+        has_release = release_hyphens != 0;
+        version_end = has_release ? 63 - static_cast<std::size_t>(__builtin_clzll(release_hyphens)) : end;
+        release_begin = has_release ? version_end + 1 : end;
+        return true;
+    }
+};
+
+// Room for write_part_by_runs: whole 16-byte blocks of letters are copied.
+constexpr std::size_t part_by_runs_room(std::size_t size) { return part_room(size) + 16; }
+
+// write_part for the part text.data()[begin, begin + size), a run at a time.
+unsigned char* write_part_by_runs(unsigned char* p, const ShortText& text, const ShortRpmVersion& masks,
+                                  std::size_t begin, std::size_t size) {
+    if (size == 0) {
+        *p++ = PART_END;
+        return p;
+    }
+    const std::uint64_t window = low_bits(size);
+    const std::uint64_t digits = (masks.digits >> begin) & window;
+    const std::uint64_t letters = (masks.letters >> begin) & window;
+    std::uint64_t starts = run_starts(digits) | run_starts(letters) | ((masks.marks >> begin) & window);
+    const char* const s = text.data() + begin;
+    bool after_letters = false;
+    while (starts) {
+        const auto at = static_cast<unsigned>(__builtin_ctzll(starts));
+        starts &= starts - 1;
+        const std::uint64_t bit = std::uint64_t{1} << at;
+        if (digits & bit) {
+            const unsigned length = run_length(digits, at);
+            *p = SEGMENT_FOLLOWS;
+            p += after_letters;
+            after_letters = false;
+            if (length <= 8) {
+                p = write_banded_u64(p, NUMBERS, value_of_up_to_8_digits(s + at, length));
+            } else {
+                const char* run = s + at;
+                p = write_banded_digit_run(p, NUMBERS, run, s + at + length);
+            }
+        } else if (letters & bit) {
+            const unsigned length = run_length(letters, at);
+            *p = SEGMENT_FOLLOWS;
+            p += after_letters;
+            after_letters = true;
+            for (unsigned copied = 0; copied < length; copied += 16) std::memcpy(p + copied, s + at + copied, 16);
+            p += length;
+        } else {
+            *p++ = s[at] == '~' ? TILDE : CARET;
+            after_letters = false;
+        }
+    }
+    *p++ = PART_END;
+    return p;
 }
 
 class RpmScheme final : public NativeScheme {
@@ -108,11 +208,27 @@ public:
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
+        ShortText short_text;
+        if (short_text.load(text)) return append_short_key(short_text, out);
         const auto version = parse_rpm_version(text);
         if (!version) return false;
         put_digits(out, version->epoch);
         append_part(out, version->version);
         if (version->has_release) append_part(out, version->release);
+        return true;
+    }
+
+    // append_key for a short text, read from its bit masks.
+    static bool append_short_key(const ShortText& text, KeyBuffer& out) {
+        ShortRpmVersion version;
+        if (!version.read(text)) return false;
+        put_digits(out, std::string_view(text.data(), version.epoch_size));
+        const std::size_t version_size = version.version_end - version.version_begin;
+        const std::size_t release_size = version.end - version.release_begin;
+        unsigned char* p = out.room_for(part_by_runs_room(version_size) + part_by_runs_room(release_size));
+        p = write_part_by_runs(p, text, version, version.version_begin, version_size);
+        if (version.has_release) p = write_part_by_runs(p, text, version, version.release_begin, release_size);
+        out.end_at(p);
         return true;
     }
 

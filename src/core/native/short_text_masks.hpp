@@ -1,0 +1,131 @@
+// A short text seen a run at a time instead of a byte at a time. Schemes whose
+// keys are made of runs (digits, letters) read a version byte by byte, and each
+// change of run is a branch the processor guesses wrong about half the time; with
+// bit masks of where the runs stand (bit i for byte i), each run is found by
+// counting bits and a run of digits is read in one multiplication chain.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tambry::native {
+
+// Bits 0 to size - 1.
+inline std::uint64_t low_bits(std::size_t size) {
+    return size >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << size) - 1;
+}
+
+// A text of at most CAPACITY bytes, copied into a buffer padded with zeros so that
+// a word may be read at any of its places.
+class ShortText {
+public:
+    static constexpr std::size_t CAPACITY = 64;
+
+    // False, with nothing copied, for a longer text.
+    bool load(std::string_view text) {
+        if (text.size() > CAPACITY) return false;
+        size_ = text.size();
+#if defined(__SSE2__) && !defined(__SANITIZE_ADDRESS__)
+        // Whole 16-byte blocks are read from the text, past its end but never past
+        // the end of its page, and stored as blocks: a byte-wise copy would make the
+        // block reads that follow wait until its stores are done.
+        const auto address = reinterpret_cast<std::uintptr_t>(text.data());
+        const std::size_t blocks = (size_ + 15) / 16;
+        if ((address & 4095) + blocks * 16 <= 4096) {
+            const __m128i places = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+            for (std::size_t at = 0; at < blocks * 16; at += 16) {
+                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+                const __m128i inside = _mm_cmplt_epi8(places, _mm_set1_epi8(static_cast<char>(size_ - at)));
+                _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + at), _mm_and_si128(block, inside));
+            }
+            _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + blocks * 16), _mm_setzero_si128());
+            return true;
+        }
+#endif
+        std::memset(bytes_, 0, sizeof bytes_);
+        std::memcpy(bytes_, text.data(), size_);
+        return true;
+    }
+
+    std::size_t size() const { return size_; }
+    const char* data() const { return bytes_; }
+
+    // Digits, letters and each of `marks`, in one pass over the text.
+    template <std::size_t N>
+    struct Classes {
+        std::uint64_t digits = 0;
+        std::uint64_t letters = 0;
+        std::array<std::uint64_t, N> marks{};
+    };
+    template <std::size_t N>
+    Classes<N> classify(const std::array<char, N>& marks) const {
+        Classes<N> classes;
+#if defined(__SSE2__)
+        for (std::size_t at = 0; at < size_; at += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + at));
+            const __m128i digit = _mm_cmpeq_epi8(
+                _mm_subs_epu8(_mm_sub_epi8(v, _mm_set1_epi8('0')), _mm_set1_epi8(9)), _mm_setzero_si128());
+            const __m128i lowered = _mm_or_si128(v, _mm_set1_epi8(0x20));
+            const __m128i letter = _mm_cmpeq_epi8(
+                _mm_subs_epu8(_mm_sub_epi8(lowered, _mm_set1_epi8('a')), _mm_set1_epi8(25)), _mm_setzero_si128());
+            classes.digits |= bits_of(digit) << at;
+            classes.letters |= bits_of(letter) << at;
+            for (std::size_t m = 0; m < N; ++m) {
+                classes.marks[m] |= bits_of(_mm_cmpeq_epi8(v, _mm_set1_epi8(marks[m]))) << at;
+            }
+        }
+#else
+        for (std::size_t i = 0; i < size_; ++i) {
+            const auto byte = static_cast<unsigned char>(bytes_[i]);
+            classes.digits |= static_cast<std::uint64_t>(static_cast<unsigned>(byte - '0') <= 9) << i;
+            classes.letters |= static_cast<std::uint64_t>(static_cast<unsigned char>((byte | 0x20) - 'a') < 26) << i;
+            for (std::size_t m = 0; m < N; ++m) classes.marks[m] |= static_cast<std::uint64_t>(bytes_[i] == marks[m]) << i;
+        }
+#endif
+        // The padding is zeros: it can only have been taken for a NUL.
+        for (std::size_t m = 0; m < N; ++m) {
+            if (marks[m] == '\0') classes.marks[m] &= low_bits(size_);
+        }
+        return classes;
+    }
+
+private:
+#if defined(__SSE2__)
+    static std::uint64_t bits_of(__m128i comparison) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(comparison));
+    }
+#endif
+
+    alignas(16) char bytes_[CAPACITY + 16];
+    std::size_t size_ = 0;
+};
+
+// Where the runs of set bits of `mask` start.
+inline std::uint64_t run_starts(std::uint64_t mask) { return mask & ~(mask << 1); }
+
+// The length of the run of set bits of `mask` that starts at bit `at`.
+inline unsigned run_length(std::uint64_t mask, unsigned at) {
+    const std::uint64_t rest = ~(mask >> at);
+    return rest == 0 ? 64 - at : static_cast<unsigned>(__builtin_ctzll(rest));
+}
+
+// The value of the `count` ASCII digits at `digits` (1 to 8 of them; the 8 bytes
+// from `digits` must be readable).
+inline std::uint64_t value_of_up_to_8_digits(const char* digits, unsigned count) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, digits, 8);
+    // The digits to the top, so that what is shifted in counts as leading zeros.
+    chunk <<= 8 * (8 - count);
+    chunk = ((chunk & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+    chunk = ((chunk & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((chunk & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+}  // namespace tambry::native

@@ -1,0 +1,58 @@
+"""Keys of versions of every length, from a single byte to well past a cache line,
+built from the runs that keys are made of: digit runs from one digit to past 64
+bits, letter runs longer than a machine word, separators, "~" and "^", and for rpm
+a NUL (after which rpm reads nothing). Whatever the length and wherever a run falls,
+the keys order bytewise exactly as compare does, and are equal exactly when compare
+gives 0.
+"""
+
+import functools
+import random
+
+import pytest
+
+from tambry import native
+
+PIECES = {
+    "rpm": ["1", "22", "333", "0", "007", "123456789", "1" * 16, "18446744073709551616", "a", "el", "Z" * 17,
+            ".", "-", "_", "+", "~", "^", ":", "\x00"],
+    "deb": ["1", "22", "333", "0", "007", "123456789", "1" * 16, "18446744073709551616", "a", "ubuntu", "Z" * 17,
+            ".", "+", "~", "-"],
+    "golang": ["1", "22", "0", "123456789", "alpha", "x" * 17, ".", "-", "20230822030220", "0-"],
+}
+
+
+def texts(ecosystem, count, seed):
+    rng = random.Random(seed)
+    pieces = PIECES[ecosystem]
+    made = []
+    for _ in range(count):
+        length = rng.randint(1, 110)
+        text = ""
+        while len(text) < length:
+            text += rng.choice(pieces)
+        if ecosystem == "golang":
+            text = f"v{rng.randint(0, 300)}.{rng.randint(0, 30)}.{rng.randint(0, 3000)}-{text}"
+        made.append(text)
+    # A valid version at each length around and across the boundaries of words.
+    prefix = "v1.0.0-" if ecosystem == "golang" else ""
+    made += [prefix + "1." * k + "1" for k in range(1, 60)]
+    made += [prefix + "1-" + "a" * k + "1" for k in range(1, 80)]
+    return [t for t in made if native.is_valid(t, ecosystem)]
+
+
+@pytest.mark.parametrize("ecosystem", sorted(PIECES))
+def test_keys_order_as_compare_at_every_length(ecosystem):
+    valid = texts(ecosystem, 3000, seed=len(ecosystem))
+    assert len(valid) > 300
+    by_compare = functools.cmp_to_key(lambda a, b: native.compare(a, b, ecosystem))
+    ordered = sorted(valid, key=by_compare)
+    keys = [native.key(t, ecosystem) for t in ordered]
+    for (a, ka), (b, kb) in zip(zip(ordered, keys), zip(ordered[1:], keys[1:])):
+        assert ka <= kb, (a, b)
+        assert (ka == kb) == (native.compare(a, b, ecosystem) == 0), (a, b)
+    rng = random.Random(1)
+    for _ in range(3000):
+        a, b = rng.choice(ordered), rng.choice(ordered)
+        ka, kb = native.key(a, ecosystem), native.key(b, ecosystem)
+        assert (ka > kb) - (ka < kb) == native.compare(a, b, ecosystem), (a, b)
