@@ -1,7 +1,8 @@
 """Keys of versions of every length, from a single byte to well past a cache line,
 built from the runs that keys are made of: digit runs from one digit to past 64
-bits, letter runs longer than a machine word, separators, "~" and "^", and for rpm
-a NUL (after which rpm reads nothing). Whatever the length and wherever a run falls,
+bits, letter runs longer than a machine word, separators, "~" and "^", for rpm a
+NUL (after which rpm reads nothing), for Debian epochs, colons, blanks and bytes
+above 0x7F. Whatever the length and wherever a run falls,
 the keys order bytewise exactly as compare does, and are equal exactly when compare
 gives 0.
 """
@@ -17,7 +18,7 @@ PIECES = {
     "rpm": ["1", "22", "333", "0", "007", "123456789", "1" * 16, "18446744073709551616", "a", "el", "Z" * 17,
             ".", "-", "_", "+", "~", "^", ":", "\x00"],
     "deb": ["1", "22", "333", "0", "007", "123456789", "1" * 16, "18446744073709551616", "a", "ubuntu", "Z" * 17,
-            ".", "+", "~", "-"],
+            ".", "+", "~", "-", ":", "\n", "\u00e9"],
     "golang": ["1", "22", "0", "123456789", "alpha", "x" * 17, ".", "-", "20230822030220", "0-"],
 }
 
@@ -31,6 +32,10 @@ def texts(ecosystem, count, seed):
         text = ""
         while len(text) < length:
             text += rng.choice(pieces)
+        if ecosystem == "deb":
+            # Epochs up to and past the largest dpkg takes, and the blanks it trims.
+            epoch = rng.choice(["", "", "1:", "00:", "2147483647:", "2147483648:", "+1:", " "])
+            text = epoch + text + rng.choice(["", "", " ", "\t "])
         if ecosystem == "golang":
             text = f"v{rng.randint(0, 300)}.{rng.randint(0, 30)}.{rng.randint(0, 3000)}-{text}"
         made.append(text)

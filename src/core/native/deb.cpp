@@ -20,6 +20,7 @@
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
 #include "native/number_band.hpp"
+#include "native/short_text_masks.hpp"
 #include "text.hpp"
 
 namespace tambry::native {
@@ -165,6 +166,79 @@ unsigned char* write_part(unsigned char* p, std::string_view part) {
     return p;
 }
 
+// write_part for a part of a short text, the bytes text.data()[begin, begin + size),
+// with the places of the text's digits in `digits`: each digit run's length is
+// counted from the mask and its value read in one multiplication chain, instead
+// of a loop whose end the processor has to guess.
+unsigned char* write_short_part(unsigned char* p, const ShortText& text, std::uint64_t digits, std::size_t begin,
+                                std::size_t size) {
+    const std::uint64_t part_digits = size == 0 ? 0 : (digits >> begin) & low_bits(size);
+    const char* const s = text.data() + begin;
+    std::size_t pos = 0;
+    do {
+        const std::uint64_t digits_ahead = pos < size ? part_digits >> pos : 0;
+        const std::size_t run_start = digits_ahead ? pos + static_cast<std::size_t>(__builtin_ctzll(digits_ahead)) : size;
+        for (; pos < run_start; ++pos) {
+            const auto byte = static_cast<unsigned char>(s[pos]);
+            p[0] = RUN_CODES[byte];
+            p[1] = byte;
+            p += 1 + (byte >= 0x80);
+        }
+        const unsigned run = pos < size ? run_length(part_digits, static_cast<unsigned>(pos)) : 0;
+        if (run <= 8) {
+            p = write_banded_u64(p, NUMBERS, run == 0 ? 0 : value_of_up_to_8_digits(s + pos, run));
+        } else {
+            const char* digit = s + pos;
+            p = write_banded_digit_run(p, NUMBERS, digit, s + pos + run);
+        }
+        pos += run;
+    } while (pos < size);
+    *p++ = PART_END;
+    return p;
+}
+
+// The parts of a short text of the plain shape nearly every version has: no
+// blank, NUL or sign, and if there is a colon, only digits before the first one.
+// Read from bit masks, they are what parse_deb_version finds; any other text is
+// left to parse_deb_version (false), and so is one that it rejects.
+struct ShortDebVersion {
+    std::uint64_t digits;
+    std::uint32_t epoch;
+    std::size_t upstream_begin;
+    std::size_t upstream_end;
+    std::size_t revision_begin;  // the end of the text when there is no revision
+    std::size_t end;
+
+    bool read(const ShortText& text) {
+        const auto classes = text.classify(std::array<char, 5>{' ', '\t', '\0', ':', '-'});
+        const auto& [spaces, tabs, nuls, colons, hyphens] = classes.marks;
+        end = text.size();
+        if ((spaces | tabs | nuls) != 0 || end == 0) return false;
+        digits = classes.digits;
+        epoch = 0;
+        upstream_begin = 0;
+        if (colons != 0) {
+            const auto colon = static_cast<std::size_t>(__builtin_ctzll(colons));
+            // Up to ten digits: INT_MAX has ten.
+            if (colon == 0 || colon > 10 || (digits & low_bits(colon)) != low_bits(colon)) return false;
+            std::uint64_t value = 0;
+            for (std::size_t i = 0; i < colon; ++i) value = value * 10 + static_cast<std::uint64_t>(text.data()[i] - '0');
+            if (value > EPOCH_LIMIT) return false;
+            epoch = static_cast<std::uint32_t>(value);
+            upstream_begin = colon + 1;
+        }
+        const std::uint64_t revision_hyphens = hyphens & ~low_bits(upstream_begin);
+        if (revision_hyphens == 0) {
+            upstream_end = revision_begin = end;
+        } else {
+            upstream_end = 63 - static_cast<std::size_t>(__builtin_clzll(revision_hyphens));
+            revision_begin = upstream_end + 1;
+        }
+        // An empty upstream version or revision is dpkg's error.
+        return upstream_end > upstream_begin && !(revision_hyphens != 0 && revision_begin == end);
+    }
+};
+
 constexpr std::size_t NONE = std::string_view::npos;
 
 // Eight bytes at a time. LOWS clears the high bit of every byte, so that adding to
@@ -257,6 +331,17 @@ public:
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
+        ShortText short_text;
+        ShortDebVersion short_version;
+        if (short_text.load(text) && short_version.read(short_text)) {
+            const ShortDebVersion& v = short_version;
+            unsigned char* p = out.room_for(9 + part_room(text.size()) + part_room(0));
+            p = write_u64(p, v.epoch);
+            p = write_short_part(p, short_text, v.digits, v.upstream_begin, v.upstream_end - v.upstream_begin);
+            p = write_short_part(p, short_text, v.digits, v.revision_begin, v.end - v.revision_begin);
+            out.end_at(p);
+            return true;
+        }
         const auto version = parse_deb_version(text);
         if (!version) return false;
         unsigned char* p = out.room_for(9 + part_room(version->upstream.size()) + part_room(version->revision.size()));

@@ -56,12 +56,13 @@ inline void put_digits(KeyBuffer& out, std::string_view digits) {
     std::size_t start = 0;
     while (start < digits.size() && digits[start] == '0') ++start;
     digits.remove_prefix(start);
+    // Nineteen digits always fit in 64 bits, twenty only up to 18446744073709551615.
+    const std::size_t plain = digits.size() < 19 ? digits.size() : 19;
     std::uint64_t value = 0;
-    bool fits = digits.size() <= 20;
-    for (std::size_t i = 0; fits && i < digits.size(); ++i) {
-        const auto digit = static_cast<std::uint64_t>(digits[i] - '0');
-        fits = !__builtin_mul_overflow(value, 10, &value) && !__builtin_add_overflow(value, digit, &value);
-    }
+    for (std::size_t i = 0; i < plain; ++i) value = value * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    const bool fits = digits.size() <= 19 ||
+                      (digits.size() == 20 && !__builtin_mul_overflow(value, 10, &value) &&
+                       !__builtin_add_overflow(value, static_cast<std::uint64_t>(digits[19] - '0'), &value));
     if (fits) {
         put_u64(out, value);
         return;

@@ -33,15 +33,15 @@ struct NumberBand {
 };
 
 // Writes at `p`, which must have room for 9 bytes, and returns where it stopped.
-// Both forms are written and the right length kept, without a branch: whether a
-// number is small is as hard to guess as the numbers themselves.
+// Writes at `p`, which must have room for 9 bytes, and returns where it stopped.
+// Small numbers take a branch of their own: where the next write goes then does
+// not wait for the value, which a branchless choice of length would make it do.
 inline unsigned char* write_banded_u64(unsigned char* p, NumberBand band, std::uint64_t value) {
-    const unsigned width = (71 - static_cast<unsigned>(__builtin_clzll(value | 1))) / 8;
-    const bool small = value < band.small;
-    p[0] = small ? static_cast<unsigned char>(band.first + value) : band.width_code(width);
-    const std::uint64_t big_endian = __builtin_bswap64(value << (8 * (8 - width)));
-    std::memcpy(p + 1, &big_endian, 8);
-    return p + (small ? 1 : 1 + width);
+    if (value < band.small) {
+        *p = static_cast<unsigned char>(band.first + value);
+        return p + 1;
+    }
+    return write_wide_number(p, band.width_code(1) - 1u, value);
 }
 
 inline void put_banded_u64(KeyBuffer& out, NumberBand band, std::uint64_t value) {

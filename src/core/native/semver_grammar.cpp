@@ -1,5 +1,6 @@
 #include "native/semver_grammar.hpp"
 
+#include <array>
 #include <cstring>
 
 #include "native/key_encoding.hpp"
@@ -8,6 +9,19 @@ namespace tambry::native {
 namespace {
 
 constexpr std::size_t NONE = std::string_view::npos;
+
+// What a byte is inside an identifier: IDENTIFIER_BYTE for every byte one may hold,
+// with IDENTIFIER_DIGIT also set for a digit; 0 for any other byte.
+constexpr unsigned IDENTIFIER_BYTE = 1;
+constexpr unsigned IDENTIFIER_DIGIT = 2;
+constexpr std::array<unsigned char, 256> IDENTIFIER_KINDS = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (unsigned c = 0; c < 256; ++c) {
+        if (is_identifier_byte(static_cast<char>(c))) kinds[c] = IDENTIFIER_BYTE;
+        if (is_digit(static_cast<char>(c))) kinds[c] |= IDENTIFIER_DIGIT;
+    }
+    return kinds;
+}();
 
 Ordering byte_order(std::string_view a, std::string_view b) {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
@@ -28,13 +42,16 @@ std::size_t core_number_end(std::string_view text, std::size_t pos, std::string_
 std::size_t identifiers_end(std::string_view text, std::size_t pos, bool numeric_zeros) {
     for (;;) {
         const std::size_t start = pos;
-        bool numeric = true;
-        while (pos < text.size() && is_identifier_byte(text[pos])) {
-            numeric = numeric && is_digit(text[pos]);
-            ++pos;
+        unsigned kinds = IDENTIFIER_DIGIT;  // what every byte so far is
+        for (; pos < text.size(); ++pos) {
+            const unsigned kind = IDENTIFIER_KINDS[static_cast<unsigned char>(text[pos])];
+            if (kind == 0) break;
+            kinds &= kind;
         }
         if (pos == start) return NONE;
-        if (!numeric_zeros && numeric && has_leading_zero(text.substr(start, pos - start))) return NONE;
+        if (!numeric_zeros && kinds == IDENTIFIER_DIGIT && has_leading_zero(text.substr(start, pos - start))) {
+            return NONE;
+        }
         if (pos == text.size() || text[pos] != '.') return pos;
         ++pos;
     }
@@ -111,17 +128,33 @@ void put_version_core(KeyBuffer& out, const SemverParts& parts) {
     put_digits(out, parts.patch);
 }
 
+// One pass: each identifier is written as text while it is read, and written
+// over with its number if it turns out to be all digits.
 void put_prerelease_identifiers(KeyBuffer& out, std::string_view prerelease) {
-    IdentifierCursor identifiers(prerelease);
-    while (!identifiers.done()) {
-        bool numeric = false;
-        const std::string_view identifier = identifiers.next(numeric);
+    const char* s = prerelease.data();
+    const char* const end = s + prerelease.size();
+    for (;;) {
+        const char* const start = s;
+        unsigned char* const first = out.room_for(2 * static_cast<std::size_t>(end - s) + 1);
+        unsigned char* p = first;
+        bool numeric = true;
+        for (; s < end && *s != '.'; ++s) {
+            const auto byte = static_cast<unsigned char>(*s);
+            numeric &= is_digit(*s);
+            // put_text's escape of 0x00 and 0x01.
+            p[0] = byte <= 0x01 ? 0x01 : byte;
+            p[1] = static_cast<unsigned char>(byte + 1);
+            p += 1 + (byte <= 0x01);
+        }
         if (numeric) {
             put_byte(out, KEY_NUMERIC_IDENTIFIER);
-            put_digits(out, identifier);
+            put_digits(out, std::string_view(start, static_cast<std::size_t>(s - start)));
         } else {
-            put_text(out, identifier);
+            *p++ = 0x00;
+            out.end_at(p);
         }
+        if (s == end) return;
+        ++s;
     }
 }
 
