@@ -61,6 +61,8 @@ bool ensure_module_globals() {
     PyRef module_name = intern("tambry");
     PyRef version_name = intern("version");
     if (!module_name || !version_name || !intern_parameter_names()) return false;
+    // Last, as nothing after it can fail: copyreg never holds a type left unkept here.
+    if (!register_version_reducer(reinterpret_cast<PyTypeObject*>(version_type.get()))) return false;
     // Everything was made: only now is any of it kept.
     module_globals.internal_error = internal_error.release();
     module_globals.version_type = reinterpret_cast<PyTypeObject*>(version_type.release());

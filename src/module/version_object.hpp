@@ -43,6 +43,9 @@ struct PyVersion {
 
 // A new Version type object (from its PyType_Spec); module_globals keeps the one made.
 PyTypeObject* create_version_type();  // null with an exception set on failure
+// Has pickle and copy reduce the type's objects through copyreg; false with an
+// exception set on failure.
+bool register_version_reducer(PyTypeObject* type);
 
 inline bool is_version(PyObject* obj) { return Py_IS_TYPE(obj, module_globals.version_type); }
 inline const PyVersion* as_version(PyObject* obj) { return reinterpret_cast<const PyVersion*>(obj); }

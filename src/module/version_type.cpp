@@ -345,6 +345,19 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
     return PyTuple_Pack(2, constructor.get(), arguments.get());
 }
 
+// The same for pickle and copy, which look a type up in copyreg's dispatch table
+// before anything else: through it, a Version is reduced by this one call, not by
+// __reduce_ex__ looked up, bound and called, which then does the same for __reduce__.
+PyObject* reduce_function(PyObject*, PyObject* version) {
+    if (Py_TYPE(version) != module_globals.version_type) {
+        raise_not_an_instance(version, "tambry.Version");
+        return nullptr;
+    }
+    return reduce_method(version, nullptr);
+}
+
+PyMethodDef REDUCE_DEFINITION = {"_reduce_version", reduce_function, METH_O, nullptr};
+
 // --- the type ---------------------------------------------------------------------
 
 PyGetSetDef GETSETS[] = {
@@ -400,6 +413,15 @@ constexpr Param VERSION_PARAMS[] = {Param::S, Param::Ecosystem};
 constexpr ParamSpec VERSION_SPEC = {"version", nullptr, VERSION_PARAMS, 2, 1};
 
 }  // namespace
+
+bool register_version_reducer(PyTypeObject* type) {
+    PyRef copyreg(PyImport_ImportModule("copyreg"));
+    if (!copyreg) return false;
+    PyRef reducer(PyCFunction_New(&REDUCE_DEFINITION, nullptr));
+    if (!reducer) return false;
+    PyRef done(PyObject_CallMethod(copyreg.get(), "pickle", "OO", reinterpret_cast<PyObject*>(type), reducer.get()));
+    return static_cast<bool>(done);
+}
 
 PyTypeObject* create_version_type() {
     auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&SPEC));
