@@ -40,6 +40,20 @@ bool convert_prereleases(PyObject* obj, PrereleasePolicy& out) {
     return true;
 }
 
+// The ecosystem an argument names, read once per str object while it stays the last one seen.
+bool convert_ecosystem(RangesState& state, PyObject* obj, NativeEcosystem& out) {
+    if (obj && obj == state.last_ecosystem_name) {
+        out = state.last_ecosystem;
+        return true;
+    }
+    if (!native::convert_native_ecosystem(obj, out)) return false;
+    if (PyUnicode_CheckExact(obj)) {
+        Py_XSETREF(state.last_ecosystem_name, Py_NewRef(obj));
+        state.last_ecosystem = out;
+    }
+    return true;
+}
+
 // A str argument's text; a str with lone surrogates is read as text_of_str reads
 // it, so that the parser rejects it with its own message.
 bool convert_range_text(const char* parameter, PyObject* obj, std::string_view& out, PyRef& holder) {
@@ -65,13 +79,12 @@ PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t na
         PrereleasePolicy policy;
         // The usual call, text and ecosystem by position, needs no binding.
         const bool usual = positional == 2 && !kwnames;
+        RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
         if ((!usual && !bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots)) ||
-            !convert_range_text("text", slots[0], text, holder) ||
-            !native::convert_native_ecosystem(slots[1], ecosystem) ||
+            !convert_range_text("text", slots[0], text, holder) || !convert_ecosystem(state, slots[1], ecosystem) ||
             !convert_prereleases(slots[2], policy)) {
             return nullptr;
         }
-        const RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
         return finish(state, parse_native_range(RangeScheme::of(ecosystem), text, policy));
     });
 }

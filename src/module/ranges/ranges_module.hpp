@@ -15,6 +15,10 @@ namespace tambry::ranges {
 struct RangesState {
     native::NativeState native;  // InvalidVersion and tambry.Version, as tambry.native has them
     PyObject* range_type;        // VersionRange
+    // The ecosystem argument last read and what it named: callers pass one str
+    // object over and over, and a str held here cannot change or be reused.
+    PyObject* last_ecosystem_name;
+    NativeEcosystem last_ecosystem;
 };
 
 // The state of the module that defined `type` (VersionRange).
