@@ -358,11 +358,22 @@ constexpr unsigned char NO_DEV = 0x01;
 constexpr unsigned char LOCAL_WORD = 0x01;
 constexpr unsigned char LOCAL_NUMBER = 0x02;
 
-void put_number(KeyBuffer& out, const Pep440Number& number) {
+[[gnu::noinline]] void put_long_number(KeyBuffer& out, const Pep440Number& number) {
     if (number.size <= PEP440_EXACT_DIGITS) {
         put_u64_above(out, number.value, NUMBER_FLOOR);
     } else {
         put_digits_above(out, number.digits(), NUMBER_FLOOR);
+    }
+}
+
+// Nearly every number has one or two digits, a single byte inline; the rest take
+// the general path, which writes the same byte for them.
+inline void put_number(KeyBuffer& out, const Pep440Number& number) {
+    static_assert(99 < 0xF0 - NUMBER_FLOOR);
+    if (number.size <= 2) {
+        out.push_back(static_cast<unsigned char>(NUMBER_FLOOR + number.value));
+    } else {
+        put_long_number(out, number);
     }
 }
 
