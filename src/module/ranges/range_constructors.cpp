@@ -1,5 +1,7 @@
 // VersionRange's class methods: a range from the ecosystem's own syntax, from a
 // vers URI, from an OSV range object, and from a whole OSV affected entry.
+#include <cstring>
+
 #include "binder.hpp"
 #include "errors.hpp"
 #include "ranges/native_range.hpp"
@@ -40,15 +42,21 @@ bool convert_prereleases(PyObject* obj, PrereleasePolicy& out) {
     return true;
 }
 
-// The ecosystem an argument names, read once per str object while it stays the last one seen.
+// The ecosystem an argument names; a short ASCII name equal to the last one read
+// names the same ecosystem without being looked up again.
 bool convert_ecosystem(RangesState& state, PyObject* obj, NativeEcosystem& out) {
-    if (obj && obj == state.last_ecosystem_name) {
+    const bool short_ascii = PyUnicode_Check(obj) && PyUnicode_IS_COMPACT_ASCII(obj) &&
+                             static_cast<std::size_t>(PyUnicode_GET_LENGTH(obj)) <= sizeof state.last_ecosystem_name;
+    const std::size_t size = short_ascii ? static_cast<std::size_t>(PyUnicode_GET_LENGTH(obj)) : 0;
+    if (size != 0 && size == state.last_ecosystem_name_size &&
+        std::memcmp(PyUnicode_DATA(obj), state.last_ecosystem_name, size) == 0) {
         out = state.last_ecosystem;
         return true;
     }
     if (!native::convert_native_ecosystem(obj, out)) return false;
-    if (PyUnicode_CheckExact(obj)) {
-        Py_XSETREF(state.last_ecosystem_name, Py_NewRef(obj));
+    if (size != 0) {
+        std::memcpy(state.last_ecosystem_name, PyUnicode_DATA(obj), size);
+        state.last_ecosystem_name_size = size;
         state.last_ecosystem = out;
     }
     return true;

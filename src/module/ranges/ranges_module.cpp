@@ -55,7 +55,6 @@ int clear_module(PyObject* module) {
     Py_CLEAR(state.native.invalid_version);
     Py_CLEAR(state.native.version_type);
     Py_CLEAR(state.range_type);
-    Py_CLEAR(state.last_ecosystem_name);
     return 0;
 }
 

@@ -15,9 +15,10 @@ namespace tambry::ranges {
 struct RangesState {
     native::NativeState native;  // InvalidVersion and tambry.Version, as tambry.native has them
     PyObject* range_type;        // VersionRange
-    // The ecosystem argument last read and what it named: callers pass one str
-    // object over and over, and a str held here cannot change or be reused.
-    PyObject* last_ecosystem_name;
+    // The text of the ecosystem argument last read and what it named: callers pass
+    // one name over and over. Only the bytes are kept, no reference to the str.
+    char last_ecosystem_name[16];
+    std::size_t last_ecosystem_name_size;  // 0 until a name was read
     NativeEcosystem last_ecosystem;
 };
 
