@@ -144,6 +144,10 @@ struct Specifier {
     std::string_view version;  // without ".*"
     std::size_t offset = 0;    // of the version in the whole text
     bool wildcard = false;
+    // A version of release numbers alone, the usual one, is parsed as it is read:
+    // `parsed` holds it when `has_parsed`. Reading fills only its epoch and release.
+    bool has_parsed = false;
+    Pep440Version parsed;
 };
 
 class SpecifierReader {
@@ -197,14 +201,28 @@ private:
         const std::string_view s = item_;
         std::size_t i = start;
         if (i < s.size() && (s[i] == 'v' || s[i] == 'V')) ++i;
+        // The numbers are read as packaging's Version reads them; `readable` turns
+        // false on one Python would refuse.
+        Pep440Version& v = spec.parsed;
+        bool readable = true;
         if (i < s.size() && is_digit(s[i])) {
             const std::size_t digits_end = skip_digits(s, i);
-            if (digits_end < s.size() && s[digits_end] == '!') i = digits_end + 1;
+            if (digits_end < s.size() && s[digits_end] == '!') {
+                readable = native::read_pep440_number(s, i, v.epoch);
+                i = digits_end + 1;
+            }
         }
         if (i >= s.size() || !is_digit(s[i])) return fail(i, "expected a version");
-        i = skip_digits(s, i);
+        Pep440Number number;
+        readable = native::read_pep440_number(s, i, number) && readable;
+        v.release.push_back(number);
         std::size_t numbers = 1;
-        for (; i + 1 < s.size() && s[i] == '.' && is_digit(s[i + 1]); ++numbers) i = skip_digits(s, i + 1);
+        for (; i + 1 < s.size() && s[i] == '.' && is_digit(s[i + 1]); ++numbers) {
+            ++i;
+            readable = native::read_pep440_number(s, i, number) && readable;
+            v.release.push_back(number);
+        }
+        const std::size_t release_end = i;
         const bool matches_all = spec.op == Operator::Equal || spec.op == Operator::NotEqual;
         if (spec.op == Operator::Compatible && numbers < 2) {
             return fail(start, "'~=' needs a version of at least two release numbers");
@@ -216,7 +234,10 @@ private:
             i = scan_dev(s, scan_post(s, scan_pre(s, i)));
             if (matches_all) i = scan_local(s, i);
         }
-        if (i == s.size()) return std::nullopt;
+        if (i == s.size()) {
+            spec.has_parsed = readable && (spec.wildcard || release_end == i);
+            return std::nullopt;
+        }
         if (s[i] == '+' && !matches_all) return fail(i, "a local version is allowed only after '==' or '!='");
         if (s.substr(i, 2) == ".*") return fail(i, "'.*' may follow only the release numbers after '==' or '!='");
         return fail(i, "expected ','");
@@ -310,8 +331,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t PYTHON_INT_MAX_DIGITS = 4300;
-
     Pep440Number raised(const Pep440Number& n) {
         std::string& digits = storage_[used_++];
         digits.assign(n.digits());
@@ -322,7 +341,7 @@ private:
         } else {
             ++digits[i - 1];
         }
-        if (digits.size() > PYTHON_INT_MAX_DIGITS) readable_ = false;
+        if (digits.size() > native::PYTHON_INT_MAX_DIGITS) readable_ = false;
         return {digits.data(), digits.size(), n.value + 1};  // the value counts only up to 19 digits
     }
 
@@ -423,9 +442,15 @@ class SetBuilder {
 public:
     explicit SetBuilder(const RangeCursor& cursor) : cursor_(cursor) {}
 
-    std::optional<RangeError> add(const Specifier& spec) {
-        Pep440Version v;
-        const bool parsed = native::parse_pep440_into(spec.version, v);
+    std::optional<RangeError> add(Specifier& spec) {
+        Pep440Version& v = spec.parsed;
+        bool parsed = spec.has_parsed;
+        if (!parsed) {
+            // Back to a fresh version: reading may have filled its epoch and release.
+            v.epoch = native::PEP440_ZERO;
+            v.release.clear();
+            parsed = native::parse_pep440_into(spec.version, v);
+        }
         if (spec.op == Operator::Arbitrary) {
             if (!parsed) {
                 bounds_.hold_nothing();
