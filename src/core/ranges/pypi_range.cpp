@@ -71,6 +71,12 @@ constexpr OperatorSpelling OPERATORS[] = {
 
 bool is_separator(char c) { return c == '-' || c == '_' || c == '.'; }
 
+// False for a byte that cannot start white space: printable ASCII, the usual byte.
+bool may_be_space(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte >= 0x80;
+}
+
 bool starts_with_word(std::string_view s, std::size_t i, std::string_view lower_word) {
     if (s.size() - i < lower_word.size()) return false;
     for (std::size_t k = 0; k < lower_word.size(); ++k) {
@@ -90,7 +96,7 @@ std::size_t skip_separator(std::string_view s, std::size_t i) { return i < s.siz
 // back, as packaging's possessive pattern takes it. Each returns the end of the part
 // at `i`, or `i` when there is none.
 std::size_t scan_pre(std::string_view s, std::size_t i) {
-    constexpr std::string_view WORDS[] = {"alpha", "beta", "preview", "pre", "a", "b", "c", "rc"};
+    static constexpr std::string_view WORDS[] = {"alpha", "beta", "preview", "pre", "a", "b", "c", "rc"};
     const std::size_t at = skip_separator(s, i);
     if (at >= s.size()) return i;
     const char first = to_lower(s[at]);
@@ -106,7 +112,7 @@ std::size_t scan_pre(std::string_view s, std::size_t i) {
 std::size_t scan_post(std::string_view s, std::size_t i) {
     if (i >= s.size()) return i;
     if (i + 1 < s.size() && s[i] == '-' && is_digit(s[i + 1])) return skip_digits(s, i + 1);
-    constexpr std::string_view WORDS[] = {"post", "rev", "r"};
+    static constexpr std::string_view WORDS[] = {"post", "rev", "r"};
     const std::size_t at = skip_separator(s, i);
     if (at >= s.size()) return i;
     const char first = to_lower(s[at]);
@@ -161,7 +167,11 @@ public:
         if (!read_operator(spec.op, i)) {
             return fail(0, "expected an operator ('~=', '==', '!=', '<=', '>=', '<', '>' or '===')");
         }
-        while (const std::size_t n = native::python_space_length(item_.substr(i))) i += n;
+        while (i < item_.size() && may_be_space(item_[i])) {
+            const std::size_t n = native::python_space_length(item_.substr(i));
+            if (n == 0) break;
+            i += n;
+        }
         const std::size_t start = i;
         spec.offset = base_ + start;
         if (spec.op == Operator::Arbitrary) {
@@ -251,7 +261,13 @@ private:
 // Room for the text of a derived version, which is short but for hostile input.
 using TextBuffer = SmallVec<char, 64>;
 
-void append(TextBuffer& out, std::string_view text) { out.append(text.data(), text.size()); }
+// Most parts are a digit or two, copied here without a call.
+void append(TextBuffer& out, std::string_view text) {
+    if (text.size() > 2) return out.append(text.data(), text.size());
+    char* to = out.append_uninitialized(text.size());
+    if (!text.empty()) to[0] = text[0];
+    if (text.size() == 2) to[1] = text[1];
+}
 
 // The versions packaging derives bounds from, made from a specifier's version
 // with parts changed. Their numbers are views, so a DerivedVersion keeps the
