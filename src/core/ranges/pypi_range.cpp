@@ -262,7 +262,7 @@ private:
 using TextBuffer = SmallVec<char, 64>;
 
 // Most parts are a digit or two, copied here without a call.
-void append(TextBuffer& out, std::string_view text) {
+inline void append(TextBuffer& out, std::string_view text) {
     if (text.size() > 2) return out.append(text.data(), text.size());
     char* to = out.append_uninitialized(text.size());
     if (!text.empty()) to[0] = text[0];
@@ -386,9 +386,9 @@ public:
 
     IntervalSet finish() {
         if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
-        std::vector<Cut> cuts;
+        CutList cuts;
         if (holes_.empty()) {
-            // The bounds go straight into the set's one allocation.
+            // The bounds go straight into the set's own room.
             cuts.reserve(std::size_t{lower_.has_value()} + std::size_t{upper_.has_value()});
             if (lower_) cuts.push_back(std::move(*lower_));
             if (upper_) cuts.push_back(std::move(*upper_));
