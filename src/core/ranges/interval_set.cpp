@@ -65,7 +65,7 @@ IntervalSet IntervalSet::union_of(std::vector<Piece> pieces) {
 }
 
 // The cuts kept are gathered at the front of the caller's list, which the set then takes.
-IntervalSet IntervalSet::from_cuts(bool starts_inside, CutList cuts) {
+IntervalSet IntervalSet::from_cuts(bool starts_inside, CutList&& cuts) {
     std::size_t kept = 0;
     for (Cut& cut : cuts) {
         if (kept > 0 && cuts[kept - 1].at == cut.at) {
@@ -167,7 +167,7 @@ IntervalSet IntervalSet::minus(const IntervalSet& other) const {
     return combine(*this, other, [](bool a, bool b) { return a && !b; });
 }
 
-IntervalSet IntervalSet::complement() const { return IntervalSet(!starts_inside_, cuts_); }
+IntervalSet IntervalSet::complement() const { return IntervalSet(!starts_inside_, CutList(cuts_)); }
 
 bool IntervalSet::is_subset_of(const IntervalSet& other) const {
     return !any_region(*this, other, [](bool a, bool b) { return a && !b; });

@@ -47,7 +47,7 @@ public:
     static IntervalSet union_of(std::vector<Piece> pieces);
     // The set that flips at each of `cuts`, given in order, never decreasing: two
     // flips at one place cancel.
-    static IntervalSet from_cuts(bool starts_inside, CutList cuts);
+    static IntervalSet from_cuts(bool starts_inside, CutList&& cuts);
     static IntervalSet from_cuts(bool starts_inside, std::vector<Cut> cuts);
 
     bool empty() const { return !starts_inside_ && cuts_.empty(); }
@@ -67,7 +67,7 @@ public:
     const CutList& cuts() const { return cuts_; }
 
 private:
-    IntervalSet(bool starts_inside, CutList cuts) : starts_inside_(starts_inside), cuts_(std::move(cuts)) {}
+    IntervalSet(bool starts_inside, CutList&& cuts) : starts_inside_(starts_inside), cuts_(std::move(cuts)) {}
 
     template <class Keep>
     static IntervalSet combine(const IntervalSet& a, const IntervalSet& b, Keep keep);

@@ -133,8 +133,8 @@ std::optional<RangeError> RangeCursor::add(ComparatorList& list, Comparator op, 
     return std::nullopt;
 }
 
-VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet releases, PrereleasePolicy policy,
-                                   std::optional<IntervalSet> default_prereleases) {
+VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet&& releases, PrereleasePolicy policy,
+                                   std::optional<IntervalSet>&& default_prereleases) {
     switch (policy) {
         case PrereleasePolicy::Include:
             return VersionSet::uniform(scheme, std::move(releases));
