@@ -269,12 +269,14 @@ inline void append(TextBuffer& out, std::string_view text) {
     if (text.size() == 2) to[1] = text[1];
 }
 
-// The versions packaging derives bounds from, made from a specifier's version
-// with parts changed. Their numbers are views, so a DerivedVersion keeps the
-// digits of the numbers it changed.
+// The versions packaging derives bounds from, made by changing parts of a
+// specifier's version in place: the version is the specifier's own, read for the
+// last time, so it is not copied. Numbers are views, so a DerivedVersion keeps the
+// digits of the numbers it changed, and the version must not be read once the
+// DerivedVersion is gone.
 class DerivedVersion {
 public:
-    explicit DerivedVersion(const Pep440Version& v) : v_(v) { v_.local = {}; }
+    explicit DerivedVersion(Pep440Version& v) : v_(v) { v_.local = {}; }
     // Its numbers may point into its own storage.
     DerivedVersion(const DerivedVersion&) = delete;
     DerivedVersion& operator=(const DerivedVersion&) = delete;
@@ -361,7 +363,7 @@ private:
         return {digits.data(), digits.size(), n.value + 1};  // the value counts only up to 19 digits
     }
 
-    Pep440Version v_;
+    Pep440Version& v_;
     std::string storage_[2];  // no derived version raises more than two numbers
     std::size_t used_ = 0;
     bool readable_ = true;
@@ -478,16 +480,18 @@ public:
         }
         if (!parsed) return cursor_.invalid_version(spec.version, spec.offset);
         if (spec.wildcard) {
+            // From the release's first dev-release to the next release's, one
+            // version changed twice.
             const std::size_t count = v.release.size();
-            DerivedVersion from(v);
-            from.release_only(count, false).first_dev();
-            DerivedVersion to(v);
-            to.release_only(count, true).first_dev();
+            DerivedVersion derived(v);
+            derived.release_only(count, false).first_dev();
             if (spec.op == Operator::Equal) {
-                lower(from);
-                upper(to);
+                lower(derived);
+                upper(derived.release_only(count, true).first_dev());
             } else {
-                bounds_.exclude(place(from).cut(text_of(from)), place(to).cut(text_of(to)));
+                Cut from = place(derived).cut(text_of(derived));
+                derived.release_only(count, true).first_dev();
+                bounds_.exclude(std::move(from), place(derived).cut(text_of(derived)));
             }
             return std::nullopt;
         }
@@ -537,7 +541,7 @@ private:
     void upper(const DerivedVersion& d) { upper(place(d), text_of(d)); }
 
     // "==V" is V and its local versions, "==V+l" V+l alone; "!=" leaves that out.
-    void equal(bool keep, const Pep440Version& v, std::string_view text) {
+    void equal(bool keep, Pep440Version& v, std::string_view text) {
         const CutPlace from = place(v, false);
         if (keep) lower(from, text);
         if (!v.local.empty()) {
@@ -552,7 +556,7 @@ private:
 
     // ">V" starts past V's post-releases, where longer releases start, unless V is
     // a pre-release (then at its next pre-release) or a post- or dev-release.
-    void lower_above_posts(const Pep440Version& v) {
+    void lower_above_posts(Pep440Version& v) {
         if (v.has_dev || v.has_post) {
             lower(DerivedVersion(v).past_locals());
         } else if (v.pre != Pre::None) {
@@ -568,7 +572,7 @@ private:
 
     // "<V" ends at V, or at V's own first dev-release; below "0.dev0", the least
     // version, it holds nothing, as packaging has it.
-    void upper_less(const Pep440Version& v, std::string_view text) {
+    void upper_less(Pep440Version& v, std::string_view text) {
         if (v.is_prerelease()) {
             if (is_least_version(v)) return bounds_.hold_nothing();
             return upper(place(v, false), text);
