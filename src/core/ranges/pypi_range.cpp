@@ -387,15 +387,10 @@ public:
     void hold_nothing() { nothing_ = true; }
 
     IntervalSet finish() {
-        if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
+        if (nothing_) return IntervalSet();
+        if (holes_.empty()) return IntervalSet::span(std::move(lower_), std::move(upper_));
+        if (lower_ && upper_ && lower_->at >= upper_->at) return IntervalSet();
         CutList cuts;
-        if (holes_.empty()) {
-            // The bounds go straight into the set's own room.
-            cuts.reserve(std::size_t{lower_.has_value()} + std::size_t{upper_.has_value()});
-            if (lower_) cuts.push_back(std::move(*lower_));
-            if (upper_) cuts.push_back(std::move(*upper_));
-            return IntervalSet::from_cuts(!lower_, std::move(cuts));
-        }
         cuts.reserve(2 + 2 * holes_.size());
         // The stretches between the holes, in order: each cut is moved out once.
         std::sort(holes_.begin(), holes_.end(), [](const Hole& a, const Hole& b) { return a.from.at < b.from.at; });
