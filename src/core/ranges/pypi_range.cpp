@@ -39,6 +39,7 @@
 // digits) and fails when it is used; here it is an invalid version at once.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -261,12 +262,16 @@ private:
 // Room for the text of a derived version, which is short but for hostile input.
 using TextBuffer = SmallVec<char, 64>;
 
-// Most parts are a digit or two, copied here without a call.
-inline void append(TextBuffer& out, std::string_view text) {
-    if (text.size() > 2) return out.append(text.data(), text.size());
-    char* to = out.append_uninitialized(text.size());
-    if (!text.empty()) to[0] = text[0];
-    if (text.size() == 2) to[1] = text[1];
+// Copies `text` to `at` and returns its end. Most parts are a digit or two,
+// copied here without a call.
+inline char* put(char* at, std::string_view text) {
+    if (text.size() > 2) {
+        std::memcpy(at, text.data(), text.size());
+    } else if (!text.empty()) {
+        at[0] = text[0];
+        if (text.size() == 2) at[1] = text[1];
+    }
+    return at + text.size();
 }
 
 // The versions packaging derives bounds from, made by changing parts of a
@@ -324,28 +329,32 @@ public:
     // that leaves the version without a text packaging would read.
     bool has_text() const { return readable_; }
 
-    // The version as packaging prints it.
+    // The version as packaging prints it: its length first, then its bytes
+    // through one pointer, none of them taken to change the buffer's size.
     void append_text(TextBuffer& out) const {
-        if (!v_.epoch.is_zero()) {
-            append(out, v_.epoch.digits());
-            out.push_back('!');
+        const Pep440Version& v = v_;
+        const std::string_view pre = v.pre == Pre::None    ? std::string_view()
+                                     : v.pre == Pre::Alpha ? "a"
+                                     : v.pre == Pre::Beta  ? "b"
+                                                           : "rc";
+        std::size_t size = v.release.size() - 1;  // the dots
+        for (const Pep440Number& n : v.release) size += n.size;
+        if (!v.epoch.is_zero()) size += v.epoch.size + 1;
+        if (!pre.empty()) size += pre.size() + v.pre_number.size;
+        if (v.has_post) size += 5 + v.post_number.size;
+        if (v.has_dev) size += 4 + v.dev_number.size;
+        char* at = out.append_uninitialized(size);
+        if (!v.epoch.is_zero()) {
+            at = put(at, v.epoch.digits());
+            *at++ = '!';
         }
-        for (std::size_t i = 0; i < v_.release.size(); ++i) {
-            if (i > 0) out.push_back('.');
-            append(out, v_.release[i].digits());
+        for (std::size_t i = 0; i < v.release.size(); ++i) {
+            if (i > 0) *at++ = '.';
+            at = put(at, v.release[i].digits());
         }
-        if (v_.pre != Pre::None) {
-            append(out, v_.pre == Pre::Alpha ? "a" : (v_.pre == Pre::Beta ? "b" : "rc"));
-            append(out, v_.pre_number.digits());
-        }
-        if (v_.has_post) {
-            append(out, ".post");
-            append(out, v_.post_number.digits());
-        }
-        if (v_.has_dev) {
-            append(out, ".dev");
-            append(out, v_.dev_number.digits());
-        }
+        if (!pre.empty()) at = put(put(at, pre), v.pre_number.digits());
+        if (v.has_post) at = put(put(at, ".post"), v.post_number.digits());
+        if (v.has_dev) put(put(at, ".dev"), v.dev_number.digits());
     }
 
 private:
