@@ -9,6 +9,7 @@ from hypothesis import strategies as st
 
 from helpers import raises_exactly
 from range_vectors import range_rows
+from tambry import native
 from tambry.native import InvalidVersion
 from tambry.ranges import VersionRange
 
@@ -190,6 +191,60 @@ def test_a_bound_raised_past_what_python_reads_is_held_by_its_key():
     assert VersionRange.from_vers(str(r)) == r
     assert r.intervals()[0][2].startswith("*")
 
+
+
+# Versions of release numbers alone are read as the specifier is scanned; the rest
+# are parsed whole. Either way a bound is the version's own key and text.
+BOUND_VERSIONS = [
+    "0", "1.0", "v1.0", "V2", "1!2.0", "00.010", "1.2.3.4.5.6.7.8.9", "1" + "0" * 30, "18446744073709551615",
+    "18446744073709551616", "9" * 4300, "7!" + "9" * 25 + ".1", "1.0a1", "1.0.post2", "1.0-3", "1.0.dev4",
+    ".".join(str(n) for n in range(1, 40)),
+]
+
+
+@pytest.mark.parametrize("version", BOUND_VERSIONS)
+def test_a_lower_bound_is_the_key_and_text_of_its_version(version):
+    r = VersionRange.from_native(">=" + version, "pypi")
+    assert r.key_intervals() == [(native.key(version, "pypi"), True, None, False)]
+    assert r.intervals() == [(version, True, None, False)]
+    assert VersionRange.from_vers(str(r)) == r
+
+
+@pytest.mark.parametrize(
+    ("release", "next_release"),
+    [("1", "2"), ("1.2", "1.3"), ("1!0.9", "1!0.10"), ("v3.0.0.0", "3.0.0.1"), ("1.99", "1.100"),
+     ("0.0" + ".9" * 12, "0.0" + ".9" * 11 + ".10"), ("1." + "9" * 30, "1.1" + "0" * 30)],
+)
+def test_a_wildcard_runs_from_its_release_to_the_next(release, next_release):
+    held = VersionRange.from_native(f">={release}.dev0,<{next_release}.dev0", "pypi")
+    assert VersionRange.from_native(f"=={release}.*", "pypi") == held
+    assert VersionRange.from_native(f"!={release}.*", "pypi") == ~held
+
+
+@pytest.mark.parametrize(
+    "parts",
+    [[">=1.0", "!=1.5", "!=1.6", "!=1.7", "<2"], ["!=3.1.*", ">=2.7", "!=3.0.*", "<4", "!=2.7.1"],
+     ["~=1.4.5", "!=1.4.7", "!=1.4.6", "!=1.4.9.*"], ["!=1.0", "!=1.0", "!=0.9", "!=2.0+local"]],
+)
+def test_a_long_set_is_the_intersection_of_its_specifiers(parts):
+    one_by_one = VersionRange.from_native(parts[0], "pypi")
+    for part in parts[1:]:
+        one_by_one &= VersionRange.from_native(part, "pypi")
+    whole = VersionRange.from_native(",".join(parts), "pypi")
+    assert whole == one_by_one
+    assert whole.intervals() == one_by_one.intervals()
+    assert VersionRange.from_vers(str(whole)) == whole
+
+
+def test_ecosystem_names_in_turn_each_name_their_own():
+    names = ["pypi", "npm", "pypi", "PyPI", "pypx", "pypi", "pypi\0", "Debian:12", "pypí", "p" * 40, "pypi"]
+    expected = ["pypi", "npm", "pypi", "pypi", None, "pypi", None, "deb", None, None, "pypi"]
+    for name, ecosystem in zip(names, expected):
+        if ecosystem is None:
+            with pytest.raises(ValueError, match="^unsupported ecosystem"):
+                VersionRange.from_native(">= 1.0", name)
+        else:
+            assert VersionRange.from_native(">= 1.0", name).ecosystem == ecosystem
 
 white = st.sampled_from([" ", "\t", "\n", "\u00a0", "\u3000", "\x1c", "\x85"])
 pieces = st.sampled_from(["~=", "==", "!=", "<=", ">=", "<", ">", "===", ",", ".*", "+", "v", "1", "0", ".", "!",

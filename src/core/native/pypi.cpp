@@ -20,10 +20,6 @@ namespace {
 
 using Pre = Pep440Version::Pre;
 
-// Python's int() refuses longer digit runs in its default configuration, so
-// packaging raises on them: they are not versions.
-constexpr std::size_t PYTHON_INT_MAX_DIGITS = 4300;
-
 using U8 = unsigned char;
 
 // Length of the character Python's `\s` matches at the start of `p` (with `n` bytes
@@ -74,22 +70,6 @@ std::string_view trim_python_space(std::string_view text) {
 
 bool is_separator(char c) { return c == '.' || c == '_' || c == '-'; }
 
-// Reads the number whose digits start at s[i] (there is at least one) and moves `i`
-// past them; false when Python would refuse to read it.
-bool read_number(std::string_view s, std::size_t& i, Pep440Number& number) {
-    const std::size_t start = i;
-    std::uint64_t value = 0;  // wraps past 19 digits, where it is not used
-    while (i < s.size() && is_digit(s[i])) {
-        value = value * 10 + static_cast<std::uint64_t>(s[i] - '0');
-        ++i;
-    }
-    if (i - start > PYTHON_INT_MAX_DIGITS) return false;
-    std::size_t first = start;
-    while (first + 1 < i && s[first] == '0') ++first;
-    number = {s.data() + first, i - first, value};
-    return true;
-}
-
 // True when s[i...] starts with `word` (lowercase) in any case.
 bool starts_with_word(std::string_view s, std::size_t i, std::string_view word) {
     if (s.size() - i < word.size()) return false;
@@ -131,7 +111,7 @@ std::size_t post_spelling(std::string_view s, std::size_t k) {
 // zero when absent. Returns false for a number Python refuses.
 bool read_part_number(std::string_view s, std::size_t& i, Pep440Number& number) {
     if (i < s.size() && is_separator(s[i])) ++i;
-    return i >= s.size() || !is_digit(s[i]) || read_number(s, i, number);
+    return i >= s.size() || !is_digit(s[i]) || read_pep440_number(s, i, number);
 }
 
 // The local label: alphanumeric runs joined by single separators. Moves `i` to the
@@ -166,16 +146,16 @@ bool parse_into(std::string_view text, Pep440Version& v) {
 
     if (i >= n || !is_digit(s[i])) return false;
     Pep440Number number;
-    if (!read_number(s, i, number)) return false;
+    if (!read_pep440_number(s, i, number)) return false;
     if (i < n && s[i] == '!') {
         v.epoch = number;
         ++i;
-        if (i >= n || !is_digit(s[i]) || !read_number(s, i, number)) return false;
+        if (i >= n || !is_digit(s[i]) || !read_pep440_number(s, i, number)) return false;
     }
     v.release.push_back(number);
     while (i + 1 < n && s[i] == '.' && is_digit(s[i + 1])) {
         ++i;
-        if (!read_number(s, i, number)) return false;
+        if (!read_pep440_number(s, i, number)) return false;
         v.release.push_back(number);
     }
     if (i == n) return true;
@@ -190,7 +170,7 @@ bool parse_into(std::string_view text, Pep440Version& v) {
 
     if (i + 1 < n && s[i] == '-' && is_digit(s[i + 1])) {
         ++i;
-        if (!read_number(s, i, v.post_number)) return false;
+        if (!read_pep440_number(s, i, v.post_number)) return false;
         v.has_post = true;
     } else {
         k = i < n && is_separator(s[i]) ? i + 1 : i;
@@ -358,11 +338,22 @@ constexpr unsigned char NO_DEV = 0x01;
 constexpr unsigned char LOCAL_WORD = 0x01;
 constexpr unsigned char LOCAL_NUMBER = 0x02;
 
-void put_number(KeyBuffer& out, const Pep440Number& number) {
+[[gnu::noinline]] void put_long_number(KeyBuffer& out, const Pep440Number& number) {
     if (number.size <= PEP440_EXACT_DIGITS) {
         put_u64_above(out, number.value, NUMBER_FLOOR);
     } else {
         put_digits_above(out, number.digits(), NUMBER_FLOOR);
+    }
+}
+
+// Nearly every number has one or two digits, a single byte inline; the rest take
+// the general path, which writes the same byte for them.
+inline void put_number(KeyBuffer& out, const Pep440Number& number) {
+    static_assert(99 < 0xF0 - NUMBER_FLOOR);
+    if (number.size <= 2) {
+        out.push_back(static_cast<unsigned char>(NUMBER_FLOOR + number.value));
+    } else {
+        put_long_number(out, number);
     }
 }
 

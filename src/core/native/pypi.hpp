@@ -9,6 +9,7 @@
 
 #include "native/native_scheme.hpp"
 #include "small_vec.hpp"
+#include "text.hpp"
 #include "version_model.hpp"
 
 namespace tambry::native {
@@ -27,6 +28,26 @@ struct Pep440Number {
 
 inline constexpr std::size_t PEP440_EXACT_DIGITS = 19;
 inline constexpr Pep440Number PEP440_ZERO{"0", 1, 0};
+
+// Python's int() refuses longer digit runs in its default configuration, so
+// packaging raises on them: they are not versions.
+inline constexpr std::size_t PYTHON_INT_MAX_DIGITS = 4300;
+
+// Reads the number whose digits start at s[i] (there is at least one) and moves `i`
+// past them; false when Python would refuse to read it.
+inline bool read_pep440_number(std::string_view s, std::size_t& i, Pep440Number& number) {
+    const std::size_t start = i;
+    std::uint64_t value = 0;  // wraps past 19 digits, where it is not used
+    while (i < s.size() && is_digit(s[i])) {
+        value = value * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        ++i;
+    }
+    if (i - start > PYTHON_INT_MAX_DIGITS) return false;
+    std::size_t first = start;
+    while (first + 1 < i && s[first] == '0') ++first;
+    number = {s.data() + first, i - first, value};
+    return true;
+}
 
 struct Pep440Version {
     enum class Pre : unsigned char { None, Alpha, Beta, Rc };

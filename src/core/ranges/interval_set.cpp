@@ -64,8 +64,8 @@ IntervalSet IntervalSet::union_of(std::vector<Piece> pieces) {
     return result;
 }
 
-// The cuts kept are gathered at the front of the caller's vector, which the set then takes.
-IntervalSet IntervalSet::from_cuts(bool starts_inside, std::vector<Cut> cuts) {
+// The cuts kept are gathered at the front of the caller's list, which the set then takes.
+IntervalSet IntervalSet::from_cuts(bool starts_inside, CutList&& cuts) {
     std::size_t kept = 0;
     for (Cut& cut : cuts) {
         if (kept > 0 && cuts[kept - 1].at == cut.at) {
@@ -78,8 +78,15 @@ IntervalSet IntervalSet::from_cuts(bool starts_inside, std::vector<Cut> cuts) {
             ++kept;
         }
     }
-    cuts.erase(cuts.begin() + static_cast<std::ptrdiff_t>(kept), cuts.end());
+    cuts.truncate(kept);
     return IntervalSet(starts_inside, std::move(cuts));
+}
+
+IntervalSet IntervalSet::from_cuts(bool starts_inside, std::vector<Cut> cuts) {
+    CutList list;
+    list.reserve(cuts.size());
+    for (Cut& cut : cuts) list.push_back(std::move(cut));
+    return from_cuts(starts_inside, std::move(list));
 }
 
 bool IntervalSet::contains(std::string_view key) const {
@@ -160,7 +167,7 @@ IntervalSet IntervalSet::minus(const IntervalSet& other) const {
     return combine(*this, other, [](bool a, bool b) { return a && !b; });
 }
 
-IntervalSet IntervalSet::complement() const { return IntervalSet(!starts_inside_, cuts_); }
+IntervalSet IntervalSet::complement() const { return IntervalSet(!starts_inside_, CutList(cuts_)); }
 
 bool IntervalSet::is_subset_of(const IntervalSet& other) const {
     return !any_region(*this, other, [](bool a, bool b) { return a && !b; });

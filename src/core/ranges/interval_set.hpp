@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ranges/cut.hpp"
+#include "ranges/cut_list.hpp"
 
 namespace tambry::ranges {
 
@@ -46,6 +47,7 @@ public:
     static IntervalSet union_of(std::vector<Piece> pieces);
     // The set that flips at each of `cuts`, given in order, never decreasing: two
     // flips at one place cancel.
+    static IntervalSet from_cuts(bool starts_inside, CutList&& cuts);
     static IntervalSet from_cuts(bool starts_inside, std::vector<Cut> cuts);
 
     bool empty() const { return !starts_inside_ && cuts_.empty(); }
@@ -62,10 +64,10 @@ public:
 
     std::vector<Interval> intervals() const;
     bool starts_inside() const { return starts_inside_; }
-    const std::vector<Cut>& cuts() const { return cuts_; }
+    const CutList& cuts() const { return cuts_; }
 
 private:
-    IntervalSet(bool starts_inside, std::vector<Cut> cuts) : starts_inside_(starts_inside), cuts_(std::move(cuts)) {}
+    IntervalSet(bool starts_inside, CutList&& cuts) : starts_inside_(starts_inside), cuts_(std::move(cuts)) {}
 
     template <class Keep>
     static IntervalSet combine(const IntervalSet& a, const IntervalSet& b, Keep keep);
@@ -73,7 +75,7 @@ private:
     static bool any_region(const IntervalSet& a, const IntervalSet& b, Found found);
 
     bool starts_inside_ = false;
-    std::vector<Cut> cuts_;
+    CutList cuts_;
 };
 
 }  // namespace tambry::ranges

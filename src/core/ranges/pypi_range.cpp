@@ -39,6 +39,7 @@
 // digits) and fails when it is used; here it is an invalid version at once.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,12 @@ constexpr OperatorSpelling OPERATORS[] = {
 
 bool is_separator(char c) { return c == '-' || c == '_' || c == '.'; }
 
+// False for a byte that cannot start white space: printable ASCII, the usual byte.
+bool may_be_space(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte >= 0x80;
+}
+
 bool starts_with_word(std::string_view s, std::size_t i, std::string_view lower_word) {
     if (s.size() - i < lower_word.size()) return false;
     for (std::size_t k = 0; k < lower_word.size(); ++k) {
@@ -90,7 +97,7 @@ std::size_t skip_separator(std::string_view s, std::size_t i) { return i < s.siz
 // back, as packaging's possessive pattern takes it. Each returns the end of the part
 // at `i`, or `i` when there is none.
 std::size_t scan_pre(std::string_view s, std::size_t i) {
-    constexpr std::string_view WORDS[] = {"alpha", "beta", "preview", "pre", "a", "b", "c", "rc"};
+    static constexpr std::string_view WORDS[] = {"alpha", "beta", "preview", "pre", "a", "b", "c", "rc"};
     const std::size_t at = skip_separator(s, i);
     if (at >= s.size()) return i;
     const char first = to_lower(s[at]);
@@ -106,7 +113,7 @@ std::size_t scan_pre(std::string_view s, std::size_t i) {
 std::size_t scan_post(std::string_view s, std::size_t i) {
     if (i >= s.size()) return i;
     if (i + 1 < s.size() && s[i] == '-' && is_digit(s[i + 1])) return skip_digits(s, i + 1);
-    constexpr std::string_view WORDS[] = {"post", "rev", "r"};
+    static constexpr std::string_view WORDS[] = {"post", "rev", "r"};
     const std::size_t at = skip_separator(s, i);
     if (at >= s.size()) return i;
     const char first = to_lower(s[at]);
@@ -144,6 +151,10 @@ struct Specifier {
     std::string_view version;  // without ".*"
     std::size_t offset = 0;    // of the version in the whole text
     bool wildcard = false;
+    // A version of release numbers alone, the usual one, is parsed as it is read:
+    // `parsed` holds it when `has_parsed`. Reading fills only its epoch and release.
+    bool has_parsed = false;
+    Pep440Version parsed;
 };
 
 class SpecifierReader {
@@ -157,7 +168,11 @@ public:
         if (!read_operator(spec.op, i)) {
             return fail(0, "expected an operator ('~=', '==', '!=', '<=', '>=', '<', '>' or '===')");
         }
-        while (const std::size_t n = native::python_space_length(item_.substr(i))) i += n;
+        while (i < item_.size() && may_be_space(item_[i])) {
+            const std::size_t n = native::python_space_length(item_.substr(i));
+            if (n == 0) break;
+            i += n;
+        }
         const std::size_t start = i;
         spec.offset = base_ + start;
         if (spec.op == Operator::Arbitrary) {
@@ -197,14 +212,28 @@ private:
         const std::string_view s = item_;
         std::size_t i = start;
         if (i < s.size() && (s[i] == 'v' || s[i] == 'V')) ++i;
+        // The numbers are read as packaging's Version reads them; `readable` turns
+        // false on one Python would refuse.
+        Pep440Version& v = spec.parsed;
+        bool readable = true;
         if (i < s.size() && is_digit(s[i])) {
             const std::size_t digits_end = skip_digits(s, i);
-            if (digits_end < s.size() && s[digits_end] == '!') i = digits_end + 1;
+            if (digits_end < s.size() && s[digits_end] == '!') {
+                readable = native::read_pep440_number(s, i, v.epoch);
+                i = digits_end + 1;
+            }
         }
         if (i >= s.size() || !is_digit(s[i])) return fail(i, "expected a version");
-        i = skip_digits(s, i);
+        Pep440Number number;
+        readable = native::read_pep440_number(s, i, number) && readable;
+        v.release.push_back(number);
         std::size_t numbers = 1;
-        for (; i + 1 < s.size() && s[i] == '.' && is_digit(s[i + 1]); ++numbers) i = skip_digits(s, i + 1);
+        for (; i + 1 < s.size() && s[i] == '.' && is_digit(s[i + 1]); ++numbers) {
+            ++i;
+            readable = native::read_pep440_number(s, i, number) && readable;
+            v.release.push_back(number);
+        }
+        const std::size_t release_end = i;
         const bool matches_all = spec.op == Operator::Equal || spec.op == Operator::NotEqual;
         if (spec.op == Operator::Compatible && numbers < 2) {
             return fail(start, "'~=' needs a version of at least two release numbers");
@@ -216,7 +245,10 @@ private:
             i = scan_dev(s, scan_post(s, scan_pre(s, i)));
             if (matches_all) i = scan_local(s, i);
         }
-        if (i == s.size()) return std::nullopt;
+        if (i == s.size()) {
+            spec.has_parsed = readable && (spec.wildcard || release_end == i);
+            return std::nullopt;
+        }
         if (s[i] == '+' && !matches_all) return fail(i, "a local version is allowed only after '==' or '!='");
         if (s.substr(i, 2) == ".*") return fail(i, "'.*' may follow only the release numbers after '==' or '!='");
         return fail(i, "expected ','");
@@ -230,14 +262,26 @@ private:
 // Room for the text of a derived version, which is short but for hostile input.
 using TextBuffer = SmallVec<char, 64>;
 
-void append(TextBuffer& out, std::string_view text) { out.append(text.data(), text.size()); }
+// Copies `text` to `at` and returns its end. Most parts are a digit or two,
+// copied here without a call.
+inline char* put(char* at, std::string_view text) {
+    if (text.size() > 2) {
+        std::memcpy(at, text.data(), text.size());
+    } else if (!text.empty()) {
+        at[0] = text[0];
+        if (text.size() == 2) at[1] = text[1];
+    }
+    return at + text.size();
+}
 
-// The versions packaging derives bounds from, made from a specifier's version
-// with parts changed. Their numbers are views, so a DerivedVersion keeps the
-// digits of the numbers it changed.
+// The versions packaging derives bounds from, made by changing parts of a
+// specifier's version in place: the version is the specifier's own, read for the
+// last time, so it is not copied. Numbers are views, so a DerivedVersion keeps the
+// digits of the numbers it changed, and the version must not be read once the
+// DerivedVersion is gone.
 class DerivedVersion {
 public:
-    explicit DerivedVersion(const Pep440Version& v) : v_(v) { v_.local = {}; }
+    explicit DerivedVersion(Pep440Version& v) : v_(v) { v_.local = {}; }
     // Its numbers may point into its own storage.
     DerivedVersion(const DerivedVersion&) = delete;
     DerivedVersion& operator=(const DerivedVersion&) = delete;
@@ -285,33 +329,35 @@ public:
     // that leaves the version without a text packaging would read.
     bool has_text() const { return readable_; }
 
-    // The version as packaging prints it.
+    // The version as packaging prints it: its length first, then its bytes
+    // through one pointer, none of them taken to change the buffer's size.
     void append_text(TextBuffer& out) const {
-        if (!v_.epoch.is_zero()) {
-            append(out, v_.epoch.digits());
-            out.push_back('!');
+        const Pep440Version& v = v_;
+        const std::string_view pre = v.pre == Pre::None    ? std::string_view()
+                                     : v.pre == Pre::Alpha ? "a"
+                                     : v.pre == Pre::Beta  ? "b"
+                                                           : "rc";
+        std::size_t size = v.release.size() - 1;  // the dots
+        for (const Pep440Number& n : v.release) size += n.size;
+        if (!v.epoch.is_zero()) size += v.epoch.size + 1;
+        if (!pre.empty()) size += pre.size() + v.pre_number.size;
+        if (v.has_post) size += 5 + v.post_number.size;
+        if (v.has_dev) size += 4 + v.dev_number.size;
+        char* at = out.append_uninitialized(size);
+        if (!v.epoch.is_zero()) {
+            at = put(at, v.epoch.digits());
+            *at++ = '!';
         }
-        for (std::size_t i = 0; i < v_.release.size(); ++i) {
-            if (i > 0) out.push_back('.');
-            append(out, v_.release[i].digits());
+        for (std::size_t i = 0; i < v.release.size(); ++i) {
+            if (i > 0) *at++ = '.';
+            at = put(at, v.release[i].digits());
         }
-        if (v_.pre != Pre::None) {
-            append(out, v_.pre == Pre::Alpha ? "a" : (v_.pre == Pre::Beta ? "b" : "rc"));
-            append(out, v_.pre_number.digits());
-        }
-        if (v_.has_post) {
-            append(out, ".post");
-            append(out, v_.post_number.digits());
-        }
-        if (v_.has_dev) {
-            append(out, ".dev");
-            append(out, v_.dev_number.digits());
-        }
+        if (!pre.empty()) at = put(put(at, pre), v.pre_number.digits());
+        if (v.has_post) at = put(put(at, ".post"), v.post_number.digits());
+        if (v.has_dev) put(put(at, ".dev"), v.dev_number.digits());
     }
 
 private:
-    static constexpr std::size_t PYTHON_INT_MAX_DIGITS = 4300;
-
     Pep440Number raised(const Pep440Number& n) {
         std::string& digits = storage_[used_++];
         digits.assign(n.digits());
@@ -322,11 +368,11 @@ private:
         } else {
             ++digits[i - 1];
         }
-        if (digits.size() > PYTHON_INT_MAX_DIGITS) readable_ = false;
+        if (digits.size() > native::PYTHON_INT_MAX_DIGITS) readable_ = false;
         return {digits.data(), digits.size(), n.value + 1};  // the value counts only up to 19 digits
     }
 
-    Pep440Version v_;
+    Pep440Version& v_;
     std::string storage_[2];  // no derived version raises more than two numbers
     std::size_t used_ = 0;
     bool readable_ = true;
@@ -350,15 +396,10 @@ public:
     void hold_nothing() { nothing_ = true; }
 
     IntervalSet finish() {
-        if (nothing_ || (lower_ && upper_ && lower_->at >= upper_->at)) return IntervalSet();
-        std::vector<Cut> cuts;
-        if (holes_.empty()) {
-            // The bounds go straight into the set's one allocation.
-            cuts.reserve(std::size_t{lower_.has_value()} + std::size_t{upper_.has_value()});
-            if (lower_) cuts.push_back(std::move(*lower_));
-            if (upper_) cuts.push_back(std::move(*upper_));
-            return IntervalSet::from_cuts(!lower_, std::move(cuts));
-        }
+        if (nothing_) return IntervalSet();
+        if (holes_.empty()) return IntervalSet::span(std::move(lower_), std::move(upper_));
+        if (lower_ && upper_ && lower_->at >= upper_->at) return IntervalSet();
+        CutList cuts;
         cuts.reserve(2 + 2 * holes_.size());
         // The stretches between the holes, in order: each cut is moved out once.
         std::sort(holes_.begin(), holes_.end(), [](const Hole& a, const Hole& b) { return a.from.at < b.from.at; });
@@ -423,9 +464,15 @@ class SetBuilder {
 public:
     explicit SetBuilder(const RangeCursor& cursor) : cursor_(cursor) {}
 
-    std::optional<RangeError> add(const Specifier& spec) {
-        Pep440Version v;
-        const bool parsed = native::parse_pep440_into(spec.version, v);
+    std::optional<RangeError> add(Specifier& spec) {
+        Pep440Version& v = spec.parsed;
+        bool parsed = spec.has_parsed;
+        if (!parsed) {
+            // Back to a fresh version: reading may have filled its epoch and release.
+            v.epoch = native::PEP440_ZERO;
+            v.release.clear();
+            parsed = native::parse_pep440_into(spec.version, v);
+        }
         if (spec.op == Operator::Arbitrary) {
             if (!parsed) {
                 bounds_.hold_nothing();
@@ -437,16 +484,18 @@ public:
         }
         if (!parsed) return cursor_.invalid_version(spec.version, spec.offset);
         if (spec.wildcard) {
+            // From the release's first dev-release to the next release's, one
+            // version changed twice.
             const std::size_t count = v.release.size();
-            DerivedVersion from(v);
-            from.release_only(count, false).first_dev();
-            DerivedVersion to(v);
-            to.release_only(count, true).first_dev();
+            DerivedVersion derived(v);
+            derived.release_only(count, false).first_dev();
             if (spec.op == Operator::Equal) {
-                lower(from);
-                upper(to);
+                lower(derived);
+                upper(derived.release_only(count, true).first_dev());
             } else {
-                bounds_.exclude(place(from).cut(text_of(from)), place(to).cut(text_of(to)));
+                Cut from = place(derived).cut(text_of(derived));
+                derived.release_only(count, true).first_dev();
+                bounds_.exclude(std::move(from), place(derived).cut(text_of(derived)));
             }
             return std::nullopt;
         }
@@ -496,7 +545,7 @@ private:
     void upper(const DerivedVersion& d) { upper(place(d), text_of(d)); }
 
     // "==V" is V and its local versions, "==V+l" V+l alone; "!=" leaves that out.
-    void equal(bool keep, const Pep440Version& v, std::string_view text) {
+    void equal(bool keep, Pep440Version& v, std::string_view text) {
         const CutPlace from = place(v, false);
         if (keep) lower(from, text);
         if (!v.local.empty()) {
@@ -511,7 +560,7 @@ private:
 
     // ">V" starts past V's post-releases, where longer releases start, unless V is
     // a pre-release (then at its next pre-release) or a post- or dev-release.
-    void lower_above_posts(const Pep440Version& v) {
+    void lower_above_posts(Pep440Version& v) {
         if (v.has_dev || v.has_post) {
             lower(DerivedVersion(v).past_locals());
         } else if (v.pre != Pre::None) {
@@ -527,7 +576,7 @@ private:
 
     // "<V" ends at V, or at V's own first dev-release; below "0.dev0", the least
     // version, it holds nothing, as packaging has it.
-    void upper_less(const Pep440Version& v, std::string_view text) {
+    void upper_less(Pep440Version& v, std::string_view text) {
         if (v.is_prerelease()) {
             if (is_least_version(v)) return bounds_.hold_nothing();
             return upper(place(v, false), text);

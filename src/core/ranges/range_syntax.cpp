@@ -60,7 +60,7 @@ void ComparatorList::add(Comparator op, std::string_view key, std::string_view t
 IntervalSet ComparatorList::finish() {
     if (lower_ && upper_ && lower_->at >= upper_->at) return IntervalSet();
     std::sort(excluded_.begin(), excluded_.end(), [](const Cut& a, const Cut& b) { return a.at < b.at; });
-    std::vector<Cut> cuts;
+    CutList cuts;
     cuts.reserve(2 + 2 * excluded_.size());
     if (lower_) cuts.push_back(*lower_);
     for (std::size_t i = 0; i < excluded_.size(); ++i) {
@@ -133,8 +133,8 @@ std::optional<RangeError> RangeCursor::add(ComparatorList& list, Comparator op, 
     return std::nullopt;
 }
 
-VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet releases, PrereleasePolicy policy,
-                                   std::optional<IntervalSet> default_prereleases) {
+VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet&& releases, PrereleasePolicy policy,
+                                   std::optional<IntervalSet>&& default_prereleases) {
     switch (policy) {
         case PrereleasePolicy::Include:
             return VersionSet::uniform(scheme, std::move(releases));

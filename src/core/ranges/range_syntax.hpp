@@ -105,8 +105,8 @@ private:
 // The finished range: `releases` for releases and, for pre-releases, the same set
 // (Include), nothing (Exclude), or `default_prereleases`, the ecosystem's own rule
 // (absent when that rule tests pre-releases like any version).
-VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet releases, PrereleasePolicy policy,
-                                   std::optional<IntervalSet> default_prereleases);
+VersionSet apply_prerelease_policy(const RangeScheme& scheme, IntervalSet&& releases, PrereleasePolicy policy,
+                                   std::optional<IntervalSet>&& default_prereleases);
 
 // The answer of a parser not written yet: "<ecosystem> ranges are not supported yet".
 RangeError not_supported_yet(const RangeScheme& scheme);

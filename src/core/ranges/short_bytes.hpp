@@ -1,7 +1,9 @@
 // The bytes of a cut's key or text. Nearly all are short, and a range is built by
 // making, moving and dropping cuts, so these keep up to INLINE bytes inside the
 // object: a short one never touches the heap, and moving one copies a fixed
-// block, with no call and no branch on its length.
+// block, with no call and no branch on its length. The bytes are on the heap
+// exactly when there are more than INLINE of them, so the size alone says where
+// they are, and the object is four words.
 #pragma once
 
 #include <compare>
@@ -34,7 +36,7 @@ public:
     }
     ~ShortBytes() { release(); }
 
-    const char* data() const { return heap_ ? heap_ : inline_; }
+    const char* data() const { return on_heap() ? heap_.bytes : inline_; }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     char back() const { return data()[size_ - 1]; }
@@ -43,23 +45,40 @@ public:
     bool starts_with(std::string_view prefix) const { return view().starts_with(prefix); }
     int compare(std::string_view other) const { return view().compare(other); }
 
+    // `bytes` may be a part of these very bytes.
     void assign(std::string_view bytes) {
-        char* to = room(bytes.size());
-        if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
-        size_ = bytes.size();
+        const std::size_t size = bytes.size();
+        if (size <= INLINE) {
+            char* old = on_heap() ? heap_.bytes : nullptr;
+            if (size != 0) std::memmove(inline_, bytes.data(), size);
+            std::free(old);
+        } else if (on_heap() && size <= heap_.capacity) {
+            std::memmove(heap_.bytes, bytes.data(), size);
+        } else {
+            // Longer than any room held, so not a part of it.
+            char* fresh = static_cast<char*>(std::malloc(size));
+            if (!fresh) throw std::bad_alloc();
+            std::memcpy(fresh, bytes.data(), size);
+            release();
+            heap_ = {fresh, size};
+        }
+        size_ = size;
     }
     void push_back(char c) {
         const std::size_t size = size_;
-        if (size == capacity()) {
-            // A rare long one: make room and bring the bytes along.
+        if (size < INLINE) {
+            inline_[size] = c;
+        } else if (size == INLINE || size == heap_.capacity) {
+            // Out of room: onto the heap, or a larger block there.
             char* grown = static_cast<char*>(std::malloc(size * 2));
             if (!grown) throw std::bad_alloc();
             std::memcpy(grown, data(), size);
             release();
-            heap_ = grown;
-            capacity_ = size * 2;
+            heap_ = {grown, size * 2};
+            grown[size] = c;
+        } else {
+            heap_.bytes[size] = c;
         }
-        (heap_ ? heap_ : inline_)[size] = c;
         size_ = size + 1;
     }
 
@@ -67,40 +86,29 @@ public:
     friend std::strong_ordering operator<=>(const ShortBytes& a, const ShortBytes& b) { return a.view() <=> b.view(); }
 
 private:
-    std::size_t capacity() const { return heap_ ? capacity_ : INLINE; }
-
-    // Room for `size` bytes, the old ones not kept.
-    char* room(std::size_t size) {
-        if (size <= capacity()) return heap_ ? heap_ : inline_;
-        char* fresh = static_cast<char*>(std::malloc(size));
-        if (!fresh) throw std::bad_alloc();
-        release();
-        heap_ = fresh;
-        capacity_ = size;
-        return fresh;
-    }
+    bool on_heap() const { return size_ > INLINE; }
 
     // The whole object is copied, the inline block included, whatever part of it
     // is in use: a fixed size that compiles to a few moves.
     void take(ShortBytes& other) {
-        heap_ = other.heap_;
-        size_ = other.size_;
-        capacity_ = other.capacity_;
-        std::memcpy(inline_, other.inline_, INLINE);
-        other.heap_ = nullptr;
+        std::memcpy(static_cast<void*>(this), static_cast<const void*>(&other), sizeof(ShortBytes));
         other.size_ = 0;
     }
 
     void release() {
-        if (heap_) std::free(heap_);
-        heap_ = nullptr;
+        if (on_heap()) std::free(heap_.bytes);
         size_ = 0;
     }
 
-    char* heap_ = nullptr;  // null while the bytes are inline
+    struct Heap {
+        char* bytes;
+        std::size_t capacity;  // at least size_
+    };
+    union {
+        char inline_[INLINE] = {};
+        Heap heap_;
+    };
     std::size_t size_ = 0;
-    std::size_t capacity_ = 0;  // of the heap block
-    char inline_[INLINE] = {};
 };
 
 }  // namespace tambry::ranges

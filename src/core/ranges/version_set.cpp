@@ -4,12 +4,12 @@
 
 namespace tambry::ranges {
 
-VersionSet::VersionSet(RangeScheme scheme, IntervalSet releases, IntervalSet prereleases)
+VersionSet::VersionSet(RangeScheme scheme, IntervalSet&& releases, IntervalSet&& prereleases)
     : scheme_(scheme), releases_(std::move(releases)) {
     if (!(prereleases == releases_)) prereleases_.emplace(std::move(prereleases));
 }
 
-VersionSet VersionSet::uniform(RangeScheme scheme, IntervalSet both) { return VersionSet(scheme, std::move(both)); }
+VersionSet VersionSet::uniform(RangeScheme scheme, IntervalSet&& both) { return VersionSet(scheme, std::move(both)); }
 
 bool VersionSet::key_and_membership(std::string_view version, KeyBuffer& key, bool& member) const {
     if (!scheme_.key(version, key)) return false;

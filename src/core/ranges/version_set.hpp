@@ -22,9 +22,9 @@ namespace tambry::ranges {
 
 class VersionSet {
 public:
-    VersionSet(RangeScheme scheme, IntervalSet releases, IntervalSet prereleases);
+    VersionSet(RangeScheme scheme, IntervalSet&& releases, IntervalSet&& prereleases);
     // The same set for releases and pre-releases.
-    static VersionSet uniform(RangeScheme scheme, IntervalSet both);
+    static VersionSet uniform(RangeScheme scheme, IntervalSet&& both);
 
     const RangeScheme& scheme() const { return scheme_; }
     NativeEcosystem ecosystem() const { return scheme_.ecosystem; }
@@ -56,7 +56,7 @@ public:
 
 private:
     // A set whose two parts are one.
-    VersionSet(RangeScheme scheme, IntervalSet both) : scheme_(scheme), releases_(std::move(both)) {}
+    VersionSet(RangeScheme scheme, IntervalSet&& both) : scheme_(scheme), releases_(std::move(both)) {}
 
     template <class Op>
     static VersionSet combine(const VersionSet& a, const VersionSet& b, Op op);

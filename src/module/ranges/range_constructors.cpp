@@ -1,5 +1,7 @@
 // VersionRange's class methods: a range from the ecosystem's own syntax, from a
 // vers URI, from an OSV range object, and from a whole OSV affected entry.
+#include <cstring>
+
 #include "binder.hpp"
 #include "errors.hpp"
 #include "ranges/native_range.hpp"
@@ -40,6 +42,26 @@ bool convert_prereleases(PyObject* obj, PrereleasePolicy& out) {
     return true;
 }
 
+// The ecosystem an argument names; a short ASCII name equal to the last one read
+// names the same ecosystem without being looked up again.
+bool convert_ecosystem(RangesState& state, PyObject* obj, NativeEcosystem& out) {
+    const bool short_ascii = PyUnicode_Check(obj) && PyUnicode_IS_COMPACT_ASCII(obj) &&
+                             static_cast<std::size_t>(PyUnicode_GET_LENGTH(obj)) <= sizeof state.last_ecosystem_name;
+    const std::size_t size = short_ascii ? static_cast<std::size_t>(PyUnicode_GET_LENGTH(obj)) : 0;
+    if (size != 0 && size == state.last_ecosystem_name_size &&
+        std::memcmp(PyUnicode_DATA(obj), state.last_ecosystem_name, size) == 0) {
+        out = state.last_ecosystem;
+        return true;
+    }
+    if (!native::convert_native_ecosystem(obj, out)) return false;
+    if (size != 0) {
+        std::memcpy(state.last_ecosystem_name, PyUnicode_DATA(obj), size);
+        state.last_ecosystem_name_size = size;
+        state.last_ecosystem = out;
+    }
+    return true;
+}
+
 // A str argument's text; a str with lone surrogates is read as text_of_str reads
 // it, so that the parser rejects it with its own message.
 bool convert_range_text(const char* parameter, PyObject* obj, std::string_view& out, PyRef& holder) {
@@ -65,13 +87,12 @@ PyObject* from_native_entry(PyObject* type, PyObject* const* args, Py_ssize_t na
         PrereleasePolicy policy;
         // The usual call, text and ecosystem by position, needs no binding.
         const bool usual = positional == 2 && !kwnames;
+        RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
         if ((!usual && !bind_fastcall(FROM_NATIVE_SPEC, args, positional, kwnames, slots)) ||
-            !convert_range_text("text", slots[0], text, holder) ||
-            !native::convert_native_ecosystem(slots[1], ecosystem) ||
+            !convert_range_text("text", slots[0], text, holder) || !convert_ecosystem(state, slots[1], ecosystem) ||
             !convert_prereleases(slots[2], policy)) {
             return nullptr;
         }
-        const RangesState& state = state_of_type(reinterpret_cast<PyTypeObject*>(type));
         return finish(state, parse_native_range(RangeScheme::of(ecosystem), text, policy));
     });
 }

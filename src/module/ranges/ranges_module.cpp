@@ -81,8 +81,9 @@ PyModuleDef DEFINITION = {
 }  // namespace
 
 RangesState& state_of_type(PyTypeObject* type) {
-    // VersionRange cannot be subclassed, so its defining module is found at once.
-    return state_of_module(PyType_GetModuleByDef(type, &DEFINITION));
+    // VersionRange cannot be subclassed, so `type` is a VersionRange made by this
+    // module's exec_module, which holds that module's state at hand.
+    return *static_cast<RangesState*>(PyType_GetModuleState(type));
 }
 
 }  // namespace tambry::ranges

@@ -15,6 +15,11 @@ namespace tambry::ranges {
 struct RangesState {
     native::NativeState native;  // InvalidVersion and tambry.Version, as tambry.native has them
     PyObject* range_type;        // VersionRange
+    // The text of the ecosystem argument last read and what it named: callers pass
+    // one name over and over. Only the bytes are kept, no reference to the str.
+    char last_ecosystem_name[16];
+    std::size_t last_ecosystem_name_size;  // 0 until a name was read
+    NativeEcosystem last_ecosystem;
 };
 
 // The state of the module that defined `type` (VersionRange).
