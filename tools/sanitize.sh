@@ -16,7 +16,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${TAMBRY_SANITIZE_BUILD:-build-asan}
+# Absolute, whether given relative to the project or not, so that the import check
+# below can compare it with the modules' own paths.
+build_dir=$(realpath -m "${TAMBRY_SANITIZE_BUILD:-build-asan}")
 # The interpreter itself rather than a wrapper script, so that the preloaded
 # runtimes are not also loaded into a shell.
 python=$(python -c 'import sys; print(sys.executable)')
@@ -48,6 +50,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export PYTHONPATH="$build_dir/site${PYTHONPATH:+:$PYTHONPATH}"
 # A run that imported an installed, uninstrumented tambry would prove nothing.
 "$python" -c "import sys, tambry, tambry.native, tambry.ranges
-sys.exit(any(not m.__file__.startswith('$PWD/$build_dir/site/') for m in (tambry, tambry.native, tambry.ranges)))" ||
+sys.exit(any(not m.__file__.startswith('$build_dir/site/') for m in (tambry, tambry.native, tambry.ranges)))" ||
     { echo "tools/sanitize.sh: tambry is not imported from $build_dir/site" >&2; exit 1; }
 exec "$@"
