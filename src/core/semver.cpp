@@ -135,17 +135,16 @@ constexpr std::array<PrereleaseByte, 256> PRERELEASE_BYTES = [] {
 }();
 
 // A core number of at most nineteen digits (which always fit) and no leading zero.
-bool read_usual_number(const char*& p, const char* end, std::uint64_t& out) {
-    if (p == end || !is_digit(*p)) return false;
-    if (*p == '0') {
-        out = 0;
-        return ++p == end || !is_digit(*p);
-    }
-    const char* start = p;
+// The run is read whole before it is judged: a longer one has wrapped its value,
+// which is then never used.
+inline bool read_usual_number(const char*& p, const char* end, std::uint64_t& out) {
+    const char* const start = p;
     std::uint64_t value = 0;
-    while (p != end && is_digit(*p) && p - start < 19) value = value * 10 + static_cast<unsigned>(*p++ - '0');
+    for (; p != end && is_digit(*p); ++p) value = value * 10 + static_cast<unsigned>(*p - '0');
+    const std::size_t length = static_cast<std::size_t>(p - start);
+    if (length == 0 || length > 19 || (length > 1 && *start == '0')) return false;
     out = value;
-    return p == end || !is_digit(*p);
+    return true;
 }
 
 // Reads, in one pass, the shape that nearly every version has: three core
@@ -166,18 +165,22 @@ bool read_usual_semver(std::string_view rest, SemverParts& parts) {
     const char* const prerelease = p;
     const char* identifier = p;
     bool numeric = true;
-    for (;; ++p) {
+    for (;;) {
         const PrereleaseByte c = p == end ? PrereleaseByte::End : PRERELEASE_BYTES[static_cast<unsigned char>(*p)];
-        if (c == PrereleaseByte::Digit) continue;
+        if (c == PrereleaseByte::Digit) {
+            ++p;
+            continue;
+        }
         if (c == PrereleaseByte::Other) {
             numeric = false;
+            ++p;
             continue;
         }
         if (c == PrereleaseByte::Invalid) return false;
         const std::size_t length = static_cast<std::size_t>(p - identifier);
         if (length == 0 || (numeric && ((length > 1 && *identifier == '0') || length > 19))) return false;
         if (c == PrereleaseByte::End) break;
-        identifier = p + 1;
+        identifier = ++p;
         numeric = true;
     }
     parts.prerelease = std::string_view(prerelease, static_cast<std::size_t>(p - prerelease));
