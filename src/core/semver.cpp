@@ -1,7 +1,9 @@
 #include "semver.hpp"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -147,6 +149,34 @@ inline bool read_usual_number(const char*& p, const char* end, std::uint64_t& ou
     return true;
 }
 
+// Eight bytes of a pre-release at once: the high bit of each that is a digit,
+// and of each that may stand inside an identifier (a digit, a letter or "-").
+// Each test adds to a byte's low seven bits, which never carries into the next
+// byte; a byte with its high bit set passes none.
+struct IdentifierBytes {
+    std::uint64_t digits;
+    std::uint64_t inside;
+};
+
+constexpr std::uint64_t ONES = 0x0101010101010101ULL;
+constexpr std::uint64_t HIGHS = 0x8080808080808080ULL;
+
+constexpr std::uint64_t at_least(std::uint64_t low_bits, unsigned char c) {
+    return (low_bits + ONES * (0x80u - c)) & HIGHS;
+}
+
+inline IdentifierBytes classify_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t ascii = ~word & HIGHS;
+    const std::uint64_t low = word & ~HIGHS;
+    const std::uint64_t folded = low | (ONES * 0x20);  // A-Z onto a-z, and no other byte onto a letter
+    const std::uint64_t digits = at_least(low, '0') & ~at_least(low, '9' + 1) & ascii;
+    const std::uint64_t letters = at_least(folded, 'a') & ~at_least(folded, 'z' + 1) & ascii;
+    const std::uint64_t dashes = at_least(low, '-') & ~at_least(low, '-' + 1) & ascii;
+    return {digits, digits | letters | dashes};
+}
+
 // Reads, in one pass, the shape that nearly every version has: three core
 // numbers, then maybe a pre-release whose identifiers are all valid (numeric ones
 // of at most nineteen digits), then maybe build metadata. False for anything
@@ -166,6 +196,16 @@ bool read_usual_semver(std::string_view rest, SemverParts& parts) {
     const char* identifier = p;
     bool numeric = true;
     for (;;) {
+        if (end - p >= 8) {
+            const IdentifierBytes bytes = classify_word(p);
+            // The bytes before the first that is not an identifier's own (a dot,
+            // a "+", anything invalid) go on the identifier, eight at once at best.
+            const std::size_t inside = static_cast<std::size_t>(std::countr_zero(~bytes.inside & HIGHS)) / 8;
+            const std::uint64_t read = inside == 8 ? HIGHS : HIGHS & ((std::uint64_t{1} << (8 * inside)) - 1);
+            numeric = numeric && (bytes.digits & read) == read;
+            p += inside;
+            if (inside == 8) continue;
+        }
         const PrereleaseByte c = p == end ? PrereleaseByte::End : PRERELEASE_BYTES[static_cast<unsigned char>(*p)];
         if (c == PrereleaseByte::Digit) {
             ++p;
