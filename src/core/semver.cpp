@@ -49,6 +49,54 @@ private:
     bool done_ = false;
 };
 
+// Eight bytes of a pre-release at once: the high bit of each that is a digit,
+// and of each that may stand inside an identifier (a digit, a letter or "-").
+// Each test adds to a byte's low seven bits, which never carries into the next
+// byte; a byte with its high bit set passes none.
+constexpr std::uint64_t ONES = 0x0101010101010101ULL;
+constexpr std::uint64_t HIGHS = 0x8080808080808080ULL;
+
+constexpr std::uint64_t at_least(std::uint64_t low_bits, unsigned char c) {
+    return (low_bits + ONES * (0x80u - c)) & HIGHS;
+}
+
+inline std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t digit_marks(std::uint64_t word) {
+    const std::uint64_t low = word & ~HIGHS;
+    return at_least(low, '0') & ~at_least(low, '9' + 1) & ~word & HIGHS;
+}
+
+struct IdentifierBytes {
+    std::uint64_t digits;
+    std::uint64_t inside;
+};
+
+inline IdentifierBytes classify_word(const char* p) {
+    const std::uint64_t word = load_word(p);
+    const std::uint64_t ascii = ~word & HIGHS;
+    const std::uint64_t folded = (word & ~HIGHS) | (ONES * 0x20);  // A-Z onto a-z, and no other byte onto a letter
+    const std::uint64_t digits = digit_marks(word);
+    const std::uint64_t letters = at_least(folded, 'a') & ~at_least(folded, 'z' + 1) & ascii;
+    const std::uint64_t dashes = at_least(word & ~HIGHS, '-') & ~at_least(word & ~HIGHS, '-' + 1) & ascii;
+    return {digits, digits | letters | dashes};
+}
+
+// Whether an identifier is all digits; a long one (the timestamp of a Go
+// pseudo-version) is read a word at a time, the last word overlapping.
+bool all_digit_identifier(std::string_view identifier) {
+    const std::size_t n = identifier.size();
+    if (n < 8) return all_digits(identifier);
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        if (digit_marks(load_word(identifier.data() + i)) != HIGHS) return false;
+    }
+    return digit_marks(load_word(identifier.data() + n - 8)) == HIGHS;
+}
+
 Check check_prerelease_identifier(std::string_view identifier) {
     if (identifier.empty()) return Failure{std::string("empty identifier in prerelease")};
     for (char c : identifier) {
@@ -76,8 +124,8 @@ Check check_prerelease(std::string_view prerelease) {
 }
 
 Ordering identifier_order(std::string_view a, std::string_view b) {
-    const bool a_numeric = all_digits(a);
-    const bool b_numeric = all_digits(b);
+    const bool a_numeric = all_digit_identifier(a);
+    const bool b_numeric = all_digit_identifier(b);
     if (a_numeric && b_numeric) return compare_digit_runs(a, b);
     if (a_numeric) return Ordering::Less;
     if (b_numeric) return Ordering::Greater;
@@ -147,34 +195,6 @@ inline bool read_usual_number(const char*& p, const char* end, std::uint64_t& ou
     if (length == 0 || length > 19 || (length > 1 && *start == '0')) return false;
     out = value;
     return true;
-}
-
-// Eight bytes of a pre-release at once: the high bit of each that is a digit,
-// and of each that may stand inside an identifier (a digit, a letter or "-").
-// Each test adds to a byte's low seven bits, which never carries into the next
-// byte; a byte with its high bit set passes none.
-struct IdentifierBytes {
-    std::uint64_t digits;
-    std::uint64_t inside;
-};
-
-constexpr std::uint64_t ONES = 0x0101010101010101ULL;
-constexpr std::uint64_t HIGHS = 0x8080808080808080ULL;
-
-constexpr std::uint64_t at_least(std::uint64_t low_bits, unsigned char c) {
-    return (low_bits + ONES * (0x80u - c)) & HIGHS;
-}
-
-inline IdentifierBytes classify_word(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const std::uint64_t ascii = ~word & HIGHS;
-    const std::uint64_t low = word & ~HIGHS;
-    const std::uint64_t folded = low | (ONES * 0x20);  // A-Z onto a-z, and no other byte onto a letter
-    const std::uint64_t digits = at_least(low, '0') & ~at_least(low, '9' + 1) & ascii;
-    const std::uint64_t letters = at_least(folded, 'a') & ~at_least(folded, 'z' + 1) & ascii;
-    const std::uint64_t dashes = at_least(low, '-') & ~at_least(low, '-' + 1) & ascii;
-    return {digits, digits | letters | dashes};
 }
 
 // Reads, in one pass, the shape that nearly every version has: three core
