@@ -295,6 +295,14 @@ Result<void, std::string> parse_semver_parts(std::string_view text, SemverParts&
     return {};
 }
 
+// The parts of a text for a comparison, which needs no message: the usual
+// shape is read in place, anything else by the general reader.
+inline bool read_semver_parts(std::string_view text, SemverParts& parts) {
+    std::string_view rest = trim_white_space(text);
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    return read_usual_semver(rest, parts) || parse_semver_parts(text, parts).ok();
+}
+
 Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
     if (a.major != b.major) return order_of(a.major, b.major);
     if (a.minor != b.minor) return order_of(a.minor, b.minor);
@@ -360,7 +368,7 @@ CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b)
 
 std::optional<Ordering> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
     SemverParts left, right;
-    if (!parse_semver_parts(a, left).ok() || !parse_semver_parts(b, right).ok()) return std::nullopt;
+    if (!read_semver_parts(a, left) || !read_semver_parts(b, right)) return std::nullopt;
     return cmp_semver_parts(left, right);
 }
 
