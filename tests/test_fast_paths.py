@@ -115,6 +115,36 @@ def test_texts_that_share_everything_but_their_last_segment(ecosystem):
         assert outcome(lambda: tambry.compare(a, b, ecosystem)) == model_compare(a, b, ecosystem), (a, b)
 
 
+# Texts of every length up to a few words, and each with one byte changed at
+# every place: shared prefixes, pre-releases and their numeric identifiers are
+# read a word or half a word at a time, so a byte must count at any place.
+CHANGED_BYTES = "09aZ.-+~!:_\x7f\u00e9"
+WORD_BODIES = [
+    ("", "1.22.333.4444.55555.666666"),
+    ("1.2.3-", "20250218202821-56aae31c358a"),
+    ("1.2.3-", "12345678901234567890.x"),
+    ("1.2.3-", "alpha.0123456789"),
+]
+
+
+def word_place_pairs(head, body):
+    pairs = []
+    for length in range(len(body) + 1):
+        text = head + body[:length]
+        pairs.append((text, head + body[:length + 1]))
+        for place in range(length):
+            pairs += [(text, head + body[:place] + byte + body[place + 1:length]) for byte in CHANGED_BYTES]
+    return pairs
+
+
+@pytest.mark.parametrize("ecosystem", ["generic", "pep440", "debian", "rpm", "semver", "npm"])
+@pytest.mark.parametrize(("head", "body"), WORD_BODIES)
+def test_a_difference_at_any_place_of_a_word(ecosystem, head, body):
+    for a, b in word_place_pairs(head, body):
+        for x, y in ((a, b), (b, a)):
+            assert outcome(lambda: tambry.compare(x, y, ecosystem)) == model_compare(x, y, ecosystem), (x, y)
+
+
 # ---------------------------------------------------------------------------
 # Sorting by prefixes, and choosing in one pass
 # ---------------------------------------------------------------------------

@@ -62,27 +62,26 @@ CompareOutcome GenericFamilyStrategy::compare(const ParsedRepr& a, const ParsedR
     return cmp_parsed(*left, *right);
 }
 
+namespace {
+
 // The same conditions as the admission checks above, which give the messages,
 // with the epoch found in the same look at the leading digits: the one scan that
-// admission and the epoch both need.
-bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const {
+// admission and the epoch both need. Each scheme's check is compiled on its own,
+// so that a comparison decides which one applies once for both texts.
+template <Check CHECK>
+inline bool admits_under(std::string_view text, std::uint64_t& epoch, std::string_view& main) {
     std::string_view rest = trim_white_space(text);
     const bool v = has_v_prefix(rest);
-    switch (rules_.check) {
-        case Check::None: break;
-        case Check::LeadingDigit:
-            if (rest.empty() || !is_digit(rest[0])) return false;
-            break;
-        case Check::LeadingDigitOrV:
-            if (rest.empty() || !(is_digit(rest[0]) || v)) return false;
-            break;
-        case Check::Pep440: break;
+    if constexpr (CHECK == Check::LeadingDigit) {
+        if (rest.empty() || !is_digit(rest[0])) return false;
+    } else if constexpr (CHECK == Check::LeadingDigitOrV) {
+        if (rest.empty() || !(is_digit(rest[0]) || v)) return false;
     }
     if (v) rest.remove_prefix(1);
     std::size_t digits = 0;
     while (digits < rest.size() && is_digit(rest[digits])) ++digits;
     const char after = digits < rest.size() ? rest[digits] : '\0';
-    if (rules_.check == Check::Pep440) {
+    if constexpr (CHECK == Check::Pep440) {
         // Digits, "!" and a digit; or a digit and no "!" anywhere.
         if (digits == 0) return false;
         if (after == '!') {
@@ -105,12 +104,37 @@ bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, 
     return true;
 }
 
-std::optional<Ordering> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
+template <Check CHECK>
+std::optional<Ordering> compare_admitted(std::string_view a, std::string_view b) {
     std::uint64_t left_epoch, right_epoch;
     std::string_view left, right;
-    if (!admits(a, left_epoch, left) || !admits(b, right_epoch, right)) return std::nullopt;
+    if (!admits_under<CHECK>(a, left_epoch, left) || !admits_under<CHECK>(b, right_epoch, right)) {
+        return std::nullopt;
+    }
     if (left_epoch != right_epoch) return order_of(left_epoch, right_epoch);
     return cmp_generic_texts(left, right);
+}
+
+}  // namespace
+
+bool GenericFamilyStrategy::admits(std::string_view text, std::uint64_t& epoch, std::string_view& main) const {
+    switch (rules_.check) {
+        case Check::None: return admits_under<Check::None>(text, epoch, main);
+        case Check::LeadingDigit: return admits_under<Check::LeadingDigit>(text, epoch, main);
+        case Check::LeadingDigitOrV: return admits_under<Check::LeadingDigitOrV>(text, epoch, main);
+        case Check::Pep440: return admits_under<Check::Pep440>(text, epoch, main);
+    }
+    return false;
+}
+
+std::optional<Ordering> GenericFamilyStrategy::compare_texts(std::string_view a, std::string_view b) const {
+    switch (rules_.check) {
+        case Check::None: return compare_admitted<Check::None>(a, b);
+        case Check::LeadingDigit: return compare_admitted<Check::LeadingDigit>(a, b);
+        case Check::LeadingDigitOrV: return compare_admitted<Check::LeadingDigitOrV>(a, b);
+        case Check::Pep440: return compare_admitted<Check::Pep440>(a, b);
+    }
+    return std::nullopt;
 }
 
 constinit const GenericStrategy GENERIC_STRATEGY;

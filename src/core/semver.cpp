@@ -1,7 +1,9 @@
 #include "semver.hpp"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -47,6 +49,54 @@ private:
     bool done_ = false;
 };
 
+// Eight bytes of a pre-release at once: the high bit of each that is a digit,
+// and of each that may stand inside an identifier (a digit, a letter or "-").
+// Each test adds to a byte's low seven bits, which never carries into the next
+// byte; a byte with its high bit set passes none.
+constexpr std::uint64_t ONES = 0x0101010101010101ULL;
+constexpr std::uint64_t HIGHS = 0x8080808080808080ULL;
+
+constexpr std::uint64_t at_least(std::uint64_t low_bits, unsigned char c) {
+    return (low_bits + ONES * (0x80u - c)) & HIGHS;
+}
+
+inline std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t digit_marks(std::uint64_t word) {
+    const std::uint64_t low = word & ~HIGHS;
+    return at_least(low, '0') & ~at_least(low, '9' + 1) & ~word & HIGHS;
+}
+
+struct IdentifierBytes {
+    std::uint64_t digits;
+    std::uint64_t inside;
+};
+
+inline IdentifierBytes classify_word(const char* p) {
+    const std::uint64_t word = load_word(p);
+    const std::uint64_t ascii = ~word & HIGHS;
+    const std::uint64_t folded = (word & ~HIGHS) | (ONES * 0x20);  // A-Z onto a-z, and no other byte onto a letter
+    const std::uint64_t digits = digit_marks(word);
+    const std::uint64_t letters = at_least(folded, 'a') & ~at_least(folded, 'z' + 1) & ascii;
+    const std::uint64_t dashes = at_least(word & ~HIGHS, '-') & ~at_least(word & ~HIGHS, '-' + 1) & ascii;
+    return {digits, digits | letters | dashes};
+}
+
+// Whether an identifier is all digits; a long one (the timestamp of a Go
+// pseudo-version) is read a word at a time, the last word overlapping.
+bool all_digit_identifier(std::string_view identifier) {
+    const std::size_t n = identifier.size();
+    if (n < 8) return all_digits(identifier);
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+        if (digit_marks(load_word(identifier.data() + i)) != HIGHS) return false;
+    }
+    return digit_marks(load_word(identifier.data() + n - 8)) == HIGHS;
+}
+
 Check check_prerelease_identifier(std::string_view identifier) {
     if (identifier.empty()) return Failure{std::string("empty identifier in prerelease")};
     for (char c : identifier) {
@@ -74,8 +124,8 @@ Check check_prerelease(std::string_view prerelease) {
 }
 
 Ordering identifier_order(std::string_view a, std::string_view b) {
-    const bool a_numeric = all_digits(a);
-    const bool b_numeric = all_digits(b);
+    const bool a_numeric = all_digit_identifier(a);
+    const bool b_numeric = all_digit_identifier(b);
     if (a_numeric && b_numeric) return compare_digit_runs(a, b);
     if (a_numeric) return Ordering::Less;
     if (b_numeric) return Ordering::Greater;
@@ -135,17 +185,16 @@ constexpr std::array<PrereleaseByte, 256> PRERELEASE_BYTES = [] {
 }();
 
 // A core number of at most nineteen digits (which always fit) and no leading zero.
-bool read_usual_number(const char*& p, const char* end, std::uint64_t& out) {
-    if (p == end || !is_digit(*p)) return false;
-    if (*p == '0') {
-        out = 0;
-        return ++p == end || !is_digit(*p);
-    }
-    const char* start = p;
+// The run is read whole before it is judged: a longer one has wrapped its value,
+// which is then never used.
+inline bool read_usual_number(const char*& p, const char* end, std::uint64_t& out) {
+    const char* const start = p;
     std::uint64_t value = 0;
-    while (p != end && is_digit(*p) && p - start < 19) value = value * 10 + static_cast<unsigned>(*p++ - '0');
+    for (; p != end && is_digit(*p); ++p) value = value * 10 + static_cast<unsigned>(*p - '0');
+    const std::size_t length = static_cast<std::size_t>(p - start);
+    if (length == 0 || length > 19 || (length > 1 && *start == '0')) return false;
     out = value;
-    return p == end || !is_digit(*p);
+    return true;
 }
 
 // Reads, in one pass, the shape that nearly every version has: three core
@@ -166,18 +215,32 @@ bool read_usual_semver(std::string_view rest, SemverParts& parts) {
     const char* const prerelease = p;
     const char* identifier = p;
     bool numeric = true;
-    for (;; ++p) {
+    for (;;) {
+        if (end - p >= 8) {
+            const IdentifierBytes bytes = classify_word(p);
+            // The bytes before the first that is not an identifier's own (a dot,
+            // a "+", anything invalid) go on the identifier, eight at once at best.
+            const std::size_t inside = static_cast<std::size_t>(std::countr_zero(~bytes.inside & HIGHS)) / 8;
+            const std::uint64_t read = inside == 8 ? HIGHS : HIGHS & ((std::uint64_t{1} << (8 * inside)) - 1);
+            numeric = numeric && (bytes.digits & read) == read;
+            p += inside;
+            if (inside == 8) continue;
+        }
         const PrereleaseByte c = p == end ? PrereleaseByte::End : PRERELEASE_BYTES[static_cast<unsigned char>(*p)];
-        if (c == PrereleaseByte::Digit) continue;
+        if (c == PrereleaseByte::Digit) {
+            ++p;
+            continue;
+        }
         if (c == PrereleaseByte::Other) {
             numeric = false;
+            ++p;
             continue;
         }
         if (c == PrereleaseByte::Invalid) return false;
         const std::size_t length = static_cast<std::size_t>(p - identifier);
         if (length == 0 || (numeric && ((length > 1 && *identifier == '0') || length > 19))) return false;
         if (c == PrereleaseByte::End) break;
-        identifier = p + 1;
+        identifier = ++p;
         numeric = true;
     }
     parts.prerelease = std::string_view(prerelease, static_cast<std::size_t>(p - prerelease));
@@ -230,6 +293,14 @@ Result<void, std::string> parse_semver_parts(std::string_view text, SemverParts&
         parts.prerelease = prerelease;
     }
     return {};
+}
+
+// The parts of a text for a comparison, which needs no message: the usual
+// shape is read in place, anything else by the general reader.
+inline bool read_semver_parts(std::string_view text, SemverParts& parts) {
+    std::string_view rest = trim_white_space(text);
+    if (has_v_prefix(rest)) rest.remove_prefix(1);
+    return read_usual_semver(rest, parts) || parse_semver_parts(text, parts).ok();
 }
 
 Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
@@ -297,7 +368,7 @@ CompareOutcome SemverStrategy::compare(const ParsedRepr& a, const ParsedRepr& b)
 
 std::optional<Ordering> SemverStrategy::compare_texts(std::string_view a, std::string_view b) const {
     SemverParts left, right;
-    if (!parse_semver_parts(a, left).ok() || !parse_semver_parts(b, right).ok()) return std::nullopt;
+    if (!read_semver_parts(a, left) || !read_semver_parts(b, right)) return std::nullopt;
     return cmp_semver_parts(left, right);
 }
 

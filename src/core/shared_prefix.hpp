@@ -33,16 +33,48 @@ constexpr std::uint64_t bytes_equal_to(std::uint64_t word, unsigned char byte) {
     return (x - ONES) & ~x & HIGHS;
 }
 
+inline std::uint32_t load_half_word(const char* p) {
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Where the lowest mark of `marks` lies, counted from `at`; `limit` when there
+// is none.
+inline std::size_t first_marked(std::uint64_t marks, std::size_t at, std::size_t limit) {
+    return marks ? at + static_cast<std::size_t>(std::countr_zero(marks)) / 8 : limit;
+}
+
+// Version texts are short, so the last bytes are read as a word too, one that
+// overlaps what is known already to be shared: the first mark in it still lies
+// at or past the bytes not yet read. Below eight bytes two half words overlap
+// in the same way.
 template <bool HAS_STOP>
 std::size_t shared_prefix(std::string_view a, std::string_view b, unsigned char stop) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const std::uint64_t x = load_word(a.data() + i);
-        std::uint64_t marks = x ^ load_word(b.data() + i);
+    const auto marks_of = [&](std::uint64_t x, std::uint64_t y) {
+        std::uint64_t marks = x ^ y;
         if constexpr (HAS_STOP) marks |= bytes_equal_to(x, stop);
-        if (marks) return i + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+        return marks;
+    };
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; i + 8 < n; i += 8) {
+            const std::uint64_t marks = marks_of(load_word(a.data() + i), load_word(b.data() + i));
+            if (marks) return first_marked(marks, i, n);
+        }
+        return first_marked(marks_of(load_word(a.data() + n - 8), load_word(b.data() + n - 8)), n - 8, n);
     }
+    if (n >= 4) {
+        // The high half of each word is zero on both sides, which neither differs
+        // nor is a stop byte once only the low half's marks are kept.
+        constexpr std::uint64_t LOW_HALF = 0x00000000FFFFFFFFULL;
+        const std::uint64_t head = marks_of(load_half_word(a.data()), load_half_word(b.data())) & LOW_HALF;
+        if (head) return first_marked(head, 0, n);
+        return first_marked(
+            marks_of(load_half_word(a.data() + n - 4), load_half_word(b.data() + n - 4)) & LOW_HALF, n - 4, n);
+    }
+    std::size_t i = 0;
     while (i < n && a[i] == b[i] && (!HAS_STOP || static_cast<unsigned char>(a[i]) != stop)) ++i;
     return i;
 }

@@ -3,6 +3,7 @@
 #include "binder.hpp"
 #include "errors.hpp"
 #include "functions.hpp"
+#include "module_globals.hpp"
 #include "operands.hpp"
 
 namespace tambry {
@@ -62,10 +63,35 @@ constexpr ParamSpec LTE_SPEC = pair_spec("lte");
 constexpr ParamSpec EQ_SPEC = pair_spec("eq");
 constexpr ParamSpec NE_SPEC = pair_spec("ne");
 
+// The text of an ASCII str, which is its own UTF-8; false for anything else.
+inline bool ascii_text(PyObject* obj, std::string_view& out) {
+    if (!PyUnicode_Check(obj) || !PyUnicode_IS_COMPACT_ASCII(obj)) return false;
+    out = {static_cast<const char*>(PyUnicode_DATA(obj)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(obj))};
+    return true;
+}
+
+// Nearly every call is compare(a, b, "name") with two ASCII str: that one is
+// answered here, and everything else (keywords, Version operands, "auto", any
+// text that a scheme refuses) takes the general road below, which answers it
+// exactly as it would have been answered here.
+bool compare_usual_call(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Ordering& out) {
+    if (kwnames || nargs != 3) return false;
+    std::string_view a, b;
+    if (!ascii_text(args[0], a) || !ascii_text(args[1], b)) return false;
+    const KnownEcosystemName* known = find_known_ecosystem_name(args[2]);
+    if (!known || known->is_auto) return false;
+    const std::optional<Ordering> order = strategy_for(known->ecosystem).compare_texts(a, b);
+    if (!order) return false;
+    out = *order;
+    return true;
+}
+
 }  // namespace
 
 PyObject* compare_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guarded<PyObject*>(nullptr, [&]() -> PyObject* {
+        Ordering usual;
+        if (compare_usual_call(args, nargs, kwnames, usual)) return ordering_to_int(usual);
         PyObject* slots[3] = {};
         if (!bind_fastcall(COMPARE_SPEC, args, nargs, kwnames, slots)) return nullptr;
         Ecosystem ecosystem;
