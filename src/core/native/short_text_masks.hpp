@@ -66,29 +66,15 @@ public:
     };
     template <std::size_t N>
     Classes<N> classify(const std::array<char, N>& marks) const {
-        Classes<N> classes;
-#if defined(__SSE2__)
-        for (std::size_t at = 0; at < size_; at += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + at));
-            const __m128i digit = _mm_cmpeq_epi8(
-                _mm_subs_epu8(_mm_sub_epi8(v, _mm_set1_epi8('0')), _mm_set1_epi8(9)), _mm_setzero_si128());
-            const __m128i lowered = _mm_or_si128(v, _mm_set1_epi8(0x20));
-            const __m128i letter = _mm_cmpeq_epi8(
-                _mm_subs_epu8(_mm_sub_epi8(lowered, _mm_set1_epi8('a')), _mm_set1_epi8(25)), _mm_setzero_si128());
-            classes.digits |= bits_of(digit) << at;
-            classes.letters |= bits_of(letter) << at;
-            for (std::size_t m = 0; m < N; ++m) {
-                classes.marks[m] |= bits_of(_mm_cmpeq_epi8(v, _mm_set1_epi8(marks[m]))) << at;
-            }
+        // The first block on its own: most versions are no longer, and its masks
+        // then never pass through memory.
+        Classes<N> classes = classify_block(0, marks);
+        for (std::size_t at = 16; at < size_; at += 16) {
+            const Classes<N> block = classify_block(at, marks);
+            classes.digits |= block.digits << at;
+            classes.letters |= block.letters << at;
+            for (std::size_t m = 0; m < N; ++m) classes.marks[m] |= block.marks[m] << at;
         }
-#else
-        for (std::size_t i = 0; i < size_; ++i) {
-            const auto byte = static_cast<unsigned char>(bytes_[i]);
-            classes.digits |= static_cast<std::uint64_t>(static_cast<unsigned>(byte - '0') <= 9) << i;
-            classes.letters |= static_cast<std::uint64_t>(static_cast<unsigned char>((byte | 0x20) - 'a') < 26) << i;
-            for (std::size_t m = 0; m < N; ++m) classes.marks[m] |= static_cast<std::uint64_t>(bytes_[i] == marks[m]) << i;
-        }
-#endif
         // The padding is zeros: it can only have been taken for a NUL.
         for (std::size_t m = 0; m < N; ++m) {
             if (marks[m] == '\0') classes.marks[m] &= low_bits(size_);
@@ -97,6 +83,33 @@ public:
     }
 
 private:
+    // The masks of the 16 bytes from `at`, padding included.
+    template <std::size_t N>
+    Classes<N> classify_block(std::size_t at, const std::array<char, N>& marks) const {
+        Classes<N> block;
+#if defined(__SSE2__)
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + at));
+        const __m128i digit = _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(v, _mm_set1_epi8('0')), _mm_set1_epi8(9)),
+                                             _mm_setzero_si128());
+        const __m128i lowered = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        const __m128i letter = _mm_cmpeq_epi8(
+            _mm_subs_epu8(_mm_sub_epi8(lowered, _mm_set1_epi8('a')), _mm_set1_epi8(25)), _mm_setzero_si128());
+        block.digits = bits_of(digit);
+        block.letters = bits_of(letter);
+        for (std::size_t m = 0; m < N; ++m) block.marks[m] = bits_of(_mm_cmpeq_epi8(v, _mm_set1_epi8(marks[m])));
+#else
+        for (std::size_t i = 0; i < 16; ++i) {
+            const auto byte = static_cast<unsigned char>(bytes_[at + i]);
+            block.digits |= static_cast<std::uint64_t>(static_cast<unsigned>(byte - '0') <= 9) << i;
+            block.letters |= static_cast<std::uint64_t>(static_cast<unsigned char>((byte | 0x20) - 'a') < 26) << i;
+            for (std::size_t m = 0; m < N; ++m) {
+                block.marks[m] |= static_cast<std::uint64_t>(bytes_[at + i] == marks[m]) << i;
+            }
+        }
+#endif
+        return block;
+    }
+
 #if defined(__SSE2__)
     static std::uint64_t bits_of(__m128i comparison) {
         return static_cast<std::uint32_t>(_mm_movemask_epi8(comparison));
