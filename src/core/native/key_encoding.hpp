@@ -74,17 +74,17 @@ inline void put_digits(KeyBuffer& out, std::string_view digits) {
 
 // Bytes in their own order, a shorter text before every longer one that starts
 // with it: 0x00 and 0x01 are escaped as 01 01 and 01 02, and 0x00 ends the text.
+// One byte of such a text, written at `p` (room for 2); returns where the next goes.
+inline unsigned char* write_text_byte(unsigned char* p, unsigned char byte) {
+    const bool escaped = byte <= 0x01;
+    p[0] = escaped ? 0x01 : byte;
+    p[1] = static_cast<unsigned char>(byte + 1);
+    return p + 1 + escaped;
+}
+
 inline void put_text(KeyBuffer& out, std::string_view text) {
     unsigned char* p = out.room_for(2 * text.size() + 1);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x01) {
-            *p++ = 0x01;
-            *p++ = static_cast<unsigned char>(byte + 1);
-        } else {
-            *p++ = byte;
-        }
-    }
+    for (const char c : text) p = write_text_byte(p, static_cast<unsigned char>(c));
     *p++ = 0x00;
     out.end_at(p);
 }
@@ -92,15 +92,7 @@ inline void put_text(KeyBuffer& out, std::string_view text) {
 // The same with A-Z lowered, for tools that compare words without case.
 inline void put_text_lowered(KeyBuffer& out, std::string_view text) {
     unsigned char* p = out.room_for(2 * text.size() + 1);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(to_lower(c));
-        if (byte <= 0x01) {
-            *p++ = 0x01;
-            *p++ = static_cast<unsigned char>(byte + 1);
-        } else {
-            *p++ = byte;
-        }
-    }
+    for (const char c : text) p = write_text_byte(p, static_cast<unsigned char>(to_lower(c)));
     *p++ = 0x00;
     out.end_at(p);
 }

@@ -574,15 +574,7 @@ enum KeyCode : unsigned char {
 
 // The word as put_text would put its lowered bytes, each by its UTF-16 rank.
 unsigned char* write_word(unsigned char* p, std::string_view word) {
-    for (const char c : word) {
-        const unsigned char rank = word_rank(c);
-        if (rank <= 0x01) {
-            *p++ = 0x01;
-            *p++ = static_cast<unsigned char>(rank + 1);
-        } else {
-            *p++ = rank;
-        }
-    }
+    for (const char c : word) p = write_text_byte(p, word_rank(c));
     *p++ = 0x00;
     return p;
 }
