@@ -145,6 +145,36 @@ def test_a_difference_at_any_place_of_a_word(ecosystem, head, body):
             assert outcome(lambda: tambry.compare(x, y, ecosystem)) == model_compare(x, y, ecosystem), (x, y)
 
 
+# Pre-releases that fit a word of bit masks are ordered from the masks of their
+# dots and non-digits: the identifier that decides is a prefix of the other, a
+# number against a word, a number longer than the other, a dash where the other
+# has a dot or ends, and the texts stand on both sides of 64 bytes.
+PRERELEASE_PIECES = ["0", "1", "9", "10", "99", "1234567890123456789", "12345678901234567890", "a", "a-", "a-b",
+                     "-", "--", "-1", "1-", "alpha", "alpha1", "Alpha", "z", "20250218202821-56aae31c358a"]
+
+
+def prerelease_pairs():
+    rng = random.Random(64)
+    bodies = set(PRERELEASE_PIECES)
+    bodies.update(f"{x}.{y}" for x in PRERELEASE_PIECES for y in PRERELEASE_PIECES)
+    for _ in range(400):
+        body = ".".join(rng.choice(PRERELEASE_PIECES) for _ in range(rng.randint(1, 4)))
+        # A head of one long word puts the identifiers that differ around byte 64.
+        bodies.add("p" * max(1, rng.randint(40, 70) - len(body)) + "." + body)
+    bodies = sorted(bodies)
+    pairs = list(zip(bodies, bodies[1:]))
+    pairs += [(x, x + tail) for x in bodies for tail in (".0", ".a", "0", "-", ".-")]
+    pairs += [(rng.choice(bodies), rng.choice(bodies)) for _ in range(3_000)]
+    return [("1.2.3-" + x, "1.2.3-" + y) for x, y in pairs]
+
+
+@pytest.mark.parametrize("ecosystem", ["semver", "npm"])
+def test_prerelease_identifiers_around_every_boundary(ecosystem):
+    for a, b in prerelease_pairs():
+        for x, y in ((a, b), (b, a)):
+            assert outcome(lambda: tambry.compare(x, y, ecosystem)) == model_compare(x, y, ecosystem), (x, y)
+
+
 # ---------------------------------------------------------------------------
 # Sorting by prefixes, and choosing in one pass
 # ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "native/short_text_masks.hpp"
 #include "shared_prefix.hpp"
 #include "text.hpp"
 
@@ -154,6 +155,12 @@ struct SemverParts {
     std::uint64_t minor = 0;
     std::uint64_t patch = 0;
     std::optional<std::string_view> prerelease;
+    // Where a pre-release read from bit masks has its dots and the bytes of its
+    // identifiers that are not digits (bit i for byte i), so that two of them are
+    // ordered without walking their identifiers again.
+    bool has_prerelease_masks = false;
+    std::uint64_t prerelease_dots = 0;
+    std::uint64_t prerelease_non_digits = 0;
 };
 
 // The usual case of a core number, read without building a message; the checks
@@ -197,6 +204,48 @@ inline bool read_usual_number(const char*& p, const char* end, std::uint64_t& ou
     return true;
 }
 
+enum class MaskedRead { Valid, Invalid, TooLong };
+
+// The pre-release at the start of `rest` (up to a "+" or the end), judged from
+// bit masks of its bytes: a Go pseudo-version's is some thirty bytes of mixed
+// digits, letters and dashes, which a byte-wise reader pays a guessed branch for
+// at every change of kind. TooLong when `rest` does not fit the masks.
+MaskedRead read_prerelease_by_masks(std::string_view rest, SemverParts& parts) {
+    native::ShortText text;
+    if (!text.load(rest)) return MaskedRead::TooLong;
+    const auto classes = text.classify(std::array<char, 3>{'-', '.', '+'});
+    const std::uint64_t dots = classes.marks[1];
+    const std::uint64_t identifier_bytes = classes.digits | classes.letters | classes.marks[0];
+    const std::uint64_t stoppers = native::low_bits(text.size()) & ~(identifier_bytes | dots);
+    const unsigned stop = stoppers ? static_cast<unsigned>(std::countr_zero(stoppers)) : static_cast<unsigned>(text.size());
+    if (stop == 0 || (stop < text.size() && text.data()[stop] != '+')) return MaskedRead::Invalid;
+    const std::uint64_t within = native::low_bits(stop);
+    const std::uint64_t separators = dots & within;
+    // An empty identifier: a dot first, last, or next to another.
+    if ((separators & 1) || ((separators >> (stop - 1)) & 1) || (separators & (separators >> 1))) {
+        return MaskedRead::Invalid;
+    }
+    const std::uint64_t non_digits = identifier_bytes & ~classes.digits & within;
+    std::uint64_t later_dots = separators;
+    for (unsigned start = 0;;) {
+        const unsigned finish = later_dots ? static_cast<unsigned>(std::countr_zero(later_dots)) : stop;
+        const unsigned length = finish - start;
+        // A numeric identifier: no leading zero, and short enough to fit unchecked.
+        if ((non_digits & (native::low_bits(length) << start)) == 0 &&
+            (length > 19 || (length > 1 && text.data()[start] == '0'))) {
+            return MaskedRead::Invalid;
+        }
+        if (!later_dots) break;
+        later_dots &= later_dots - 1;
+        start = finish + 1;
+    }
+    parts.prerelease = rest.substr(0, stop);
+    parts.has_prerelease_masks = true;
+    parts.prerelease_dots = separators;
+    parts.prerelease_non_digits = non_digits;
+    return MaskedRead::Valid;
+}
+
 // Reads, in one pass, the shape that nearly every version has: three core
 // numbers, then maybe a pre-release whose identifiers are all valid (numeric ones
 // of at most nineteen digits), then maybe build metadata. False for anything
@@ -212,6 +261,11 @@ bool read_usual_semver(std::string_view rest, SemverParts& parts) {
     }
     if (p == end || *p == '+') return true;
     if (*p++ != '-') return false;
+    switch (read_prerelease_by_masks(std::string_view(p, static_cast<std::size_t>(end - p)), parts)) {
+        case MaskedRead::Valid: return true;
+        case MaskedRead::Invalid: return false;
+        case MaskedRead::TooLong: break;
+    }
     const char* const prerelease = p;
     const char* identifier = p;
     bool numeric = true;
@@ -303,6 +357,41 @@ inline bool read_semver_parts(std::string_view text, SemverParts& parts) {
     return read_usual_semver(rest, parts) || parse_semver_parts(text, parts).ok();
 }
 
+// Where the identifier of a masked pre-release that holds byte `at` ends.
+inline std::size_t identifier_end(const SemverParts& parts, std::size_t at) {
+    const std::size_t size = parts.prerelease->size();
+    if (at >= size) return size;
+    const std::uint64_t later_dots = parts.prerelease_dots & ~native::low_bits(at);
+    return later_dots ? static_cast<std::size_t>(std::countr_zero(later_dots)) : size;
+}
+
+// prerelease_order for two pre-releases read from masks: the identifiers before
+// the first differing byte are equal, and the pair that holds it decides.
+Ordering masked_prerelease_order(const SemverParts& a, const SemverParts& b) {
+    const std::string_view x = *a.prerelease;
+    const std::string_view y = *b.prerelease;
+    const std::size_t at = shared_prefix_length(x, y);
+    if (at == x.size() && at == y.size()) return Ordering::Equal;
+    // Both texts are the same up to `at`, so the identifier starts after the same dot.
+    const std::uint64_t dots_before = a.prerelease_dots & native::low_bits(at);
+    const std::size_t start = dots_before ? static_cast<std::size_t>(64 - std::countl_zero(dots_before)) : 0;
+    const std::size_t x_end = identifier_end(a, at);
+    const std::size_t y_end = identifier_end(b, at);
+    if (x_end == at && y_end == at) {
+        // The same identifier, which one text follows with a dot and more.
+        return at < x.size() ? Ordering::Greater : Ordering::Less;
+    }
+    const bool x_numeric = (a.prerelease_non_digits & native::low_bits(x_end) & ~native::low_bits(start)) == 0;
+    const bool y_numeric = (b.prerelease_non_digits & native::low_bits(y_end) & ~native::low_bits(start)) == 0;
+    if (x_numeric != y_numeric) return x_numeric ? Ordering::Less : Ordering::Greater;
+    // Numbers have no leading zero: the longer is the greater.
+    if (x_numeric && x_end != y_end) return x_end < y_end ? Ordering::Less : Ordering::Greater;
+    // An identifier that ends at `at` is a prefix of the other.
+    if (x_end == at) return Ordering::Less;
+    if (y_end == at) return Ordering::Greater;
+    return order_of(static_cast<unsigned char>(x[at]), static_cast<unsigned char>(y[at]));
+}
+
 Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
     if (a.major != b.major) return order_of(a.major, b.major);
     if (a.minor != b.minor) return order_of(a.minor, b.minor);
@@ -310,6 +399,7 @@ Ordering cmp_semver_parts(const SemverParts& a, const SemverParts& b) {
     if (!a.prerelease && !b.prerelease) return Ordering::Equal;
     if (!a.prerelease) return Ordering::Greater;
     if (!b.prerelease) return Ordering::Less;
+    if (a.has_prerelease_masks && b.has_prerelease_masks) return masked_prerelease_order(a, b);
     return prerelease_order(*a.prerelease, *b.prerelease);
 }
 
