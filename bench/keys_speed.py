@@ -7,6 +7,11 @@ machine hits all alike. Freeing the result is not timed.
 
     python bench/keys_speed.py                       # npm, pypi, cargo, golang, ...
     python bench/keys_speed.py -e npm -e pypi -n 200000 --repeats 9 --pyarrow --shuffle
+    python bench/keys_speed.py --real                # published versions instead (bench/real_versions.py)
+
+With --real, each ecosystem's versions are the distinct ones its published lists
+hold (Debian's and RPM's: Debian's package list), repeated in turn up to the
+count, each repeat a str object of its own.
 """
 
 import argparse
@@ -19,6 +24,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import corpus  # noqa: E402
+import real_versions as real  # noqa: E402
 from timing import CLOCK  # noqa: E402
 
 from tambry import native  # noqa: E402
@@ -31,9 +37,23 @@ CORPUS_NAMES = {
 }
 
 
-def accepted_versions(ecosystem, count):
-    """`count` corpus versions of `ecosystem` that its scheme accepts (none when a placeholder rejects all)."""
-    drawn = corpus.generate(CORPUS_NAMES[ecosystem], count)
+# The fidelity file that holds each native ecosystem's published versions.
+REAL_NAMES = {
+    "npm": "npm", "semver": "semver", "cargo": "crates", "hex": "hex", "golang": "go", "pypi": "pep440",
+    "composer": "composer", "maven": "maven", "gem": "ruby", "apk": "alpine",
+}
+
+
+def real_texts(ecosystem):
+    if ecosystem in ("deb", "rpm"):
+        return list(dict.fromkeys(real.debian_versions()))
+    name = REAL_NAMES.get(ecosystem)
+    return real.versions_of_pairs(real.fidelity_pairs(name)) if name else []
+
+
+def accepted_versions(ecosystem, count, use_real=False):
+    """`count` versions of `ecosystem` that its scheme accepts (none when a placeholder rejects all)."""
+    drawn = real_texts(ecosystem) if use_real else corpus.generate(CORPUS_NAMES[ecosystem], count)
     accepted = [v for v in drawn if native.is_valid(v, ecosystem)]
     if not accepted:
         return []
@@ -61,8 +81,8 @@ def race(calls, repeats):
     return best
 
 
-def measure(ecosystem, count, repeats, with_pyarrow, shuffle):
-    versions = accepted_versions(ecosystem, count)
+def measure(ecosystem, count, repeats, with_pyarrow, shuffle, use_real):
+    versions = accepted_versions(ecosystem, count, use_real)
     if not versions:
         return None
     if shuffle:
@@ -93,16 +113,19 @@ def main():
     p.add_argument("--repeats", type=int, default=7)
     p.add_argument("--pyarrow", action="store_true", help="also time pyarrow.array(key_array(...))")
     p.add_argument("--shuffle", action="store_true", help="key the versions in an order scattered over memory")
+    p.add_argument("--real", action="store_true", help="published versions instead of the generated corpus")
     args = p.parse_args()
     ecosystems = args.ecosystem or list(native.ECOSYSTEMS)
     order = "shuffled" if args.shuffle else "in the order made"
-    print(f"{args.count:,} versions per ecosystem ({order}), best of {args.repeats} in turns, process CPU time")
+    source = "published" if args.real else "generated"
+    print(f"{args.count:,} {source} versions per ecosystem ({order}), best of {args.repeats} in turns, "
+          "process CPU time")
     print(f"{'ecosystem':10} {'keys()':>9} {'key_array()':>12}" + (f" {'+pyarrow':>9}" if args.pyarrow else "")
           + "   median text / key bytes")
     for ecosystem in ecosystems:
-        result = measure(ecosystem, args.count, args.repeats, args.pyarrow, args.shuffle)
+        result = measure(ecosystem, args.count, args.repeats, args.pyarrow, args.shuffle, args.real)
         if result is None:
-            print(f"{ecosystem:10} (its scheme accepts none of the corpus's versions: a placeholder)")
+            print(f"{ecosystem:10} (no accepted versions to key)")
             continue
         ns = result["ns"]
         line = f"{ecosystem:10} {ns['keys']:7.1f}ns {ns['key_array']:10.1f}ns"

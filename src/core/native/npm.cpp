@@ -214,16 +214,7 @@ void put_npm_key(KeyBuffer& out, const SemverParts& parts) {
         put_byte(out, KEY_RELEASE);
         return;
     }
-    IdentifierCursor identifiers(parts.prerelease);
-    while (!identifiers.done()) {
-        bool numeric = false;
-        const std::string_view identifier = identifiers.next(numeric);
-        if (numeric) {
-            put_numeric_identifier(out, identifier);
-        } else {
-            put_text(out, identifier);
-        }
-    }
+    put_prerelease_identifiers_with(out, parts.prerelease, put_numeric_identifier);
 }
 
 constinit const SemverFamilyScheme<read_loose, npm_order, put_npm_key> NPM_SCHEME{};

@@ -138,6 +138,38 @@ inline constexpr unsigned char KEY_RELEASE = 0xFF;
 // The three numbers by value.
 void put_version_core(KeyBuffer& out, const SemverParts& parts);
 
+// The pre-release identifiers of a non-empty list: each one that is not all digits
+// as its text, each one that is by `put_number(out, digits)`. One pass: an
+// identifier is written as text while it is read, and written over with its
+// number if it turns out to be all digits.
+template <class PutNumber>
+void put_prerelease_identifiers_with(KeyBuffer& out, std::string_view prerelease, PutNumber put_number) {
+    const char* s = prerelease.data();
+    const char* const end = s + prerelease.size();
+    for (;;) {
+        const char* const start = s;
+        unsigned char* const first = out.room_for(2 * static_cast<std::size_t>(end - s) + 1);
+        unsigned char* p = first;
+        bool numeric = true;
+        for (; s < end && *s != '.'; ++s) {
+            const auto byte = static_cast<unsigned char>(*s);
+            numeric &= is_digit(*s);
+            // put_text's escape of 0x00 and 0x01.
+            p[0] = byte <= 0x01 ? 0x01 : byte;
+            p[1] = static_cast<unsigned char>(byte + 1);
+            p += 1 + (byte <= 0x01);
+        }
+        if (numeric) {
+            put_number(out, std::string_view(start, static_cast<std::size_t>(s - start)));
+        } else {
+            *p++ = 0x00;
+            out.end_at(p);
+        }
+        if (s == end) return;
+        ++s;
+    }
+}
+
 // The pre-release identifiers of a non-empty list, SemVer's way.
 void put_prerelease_identifiers(KeyBuffer& out, std::string_view prerelease);
 
