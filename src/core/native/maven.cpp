@@ -728,6 +728,40 @@ std::optional<Ordering> compare_leading_numbers(std::string_view a, std::string_
     }
 }
 
+// The key of a text that is only numbers of up to nine digits joined by single
+// dots, written as it is read; false, with nothing kept, for any other text. Its
+// items are all Ints of one list, so a zero that stays (one that a nonzero number
+// follows) lies above the end like every number, and the zeros it ends with are
+// dropped: the key is each number's code up to the last nonzero one.
+bool append_dotted_numbers_key(std::string_view text, KeyBuffer& out) {
+    const char* const s = text.data();
+    const std::size_t n = text.size();
+    // A number of up to nine digits takes at most six bytes and spans at least two
+    // bytes of the text with its dot.
+    unsigned char* p = out.room_for(3 * n + 7);
+    unsigned char* kept_end = p;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t start = i;
+        std::uint64_t value = 0;
+        for (; i < n && is_digit(s[i]); ++i) value = value * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        if (i == start || i - start > INT_DIGITS) return false;
+        if (value < LARGE_INT - SMALL_INT) {
+            *p++ = static_cast<unsigned char>(SMALL_INT + value);
+        } else {
+            *p++ = LARGE_INT;
+            p = write_u64(p, value);
+        }
+        if (value != 0) kept_end = p;
+        if (i == n) break;
+        if (s[i] != '.') return false;
+        ++i;
+    }
+    *kept_end++ = END;
+    out.end_at(kept_end);
+    return true;
+}
+
 class MavenScheme final : public NativeScheme {
 public:
     bool is_valid(std::string_view) const override { return true; }
@@ -742,6 +776,7 @@ public:
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
+        if (append_dotted_numbers_key(text, out)) return true;
         const ParsedText version(text);
         native::append_key(version.view(), out);
         return true;
