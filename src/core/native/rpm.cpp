@@ -169,7 +169,13 @@ unsigned char* write_part_by_runs(unsigned char* p, const ShortText& text, const
             *p = SEGMENT_FOLLOWS;
             p += after_letters;
             after_letters = false;
-            if (length <= 8) {
+            if (length <= 2) {
+                // Below 100, one byte: the code need not wait for value_of_up_to_8_digits.
+                const unsigned first = static_cast<unsigned char>(s[at]) - '0';
+                const unsigned second = static_cast<unsigned char>(s[at + 1]) - '0';
+                const unsigned value = first + (first * 9 + second) * static_cast<unsigned>(length == 2);
+                *p++ = static_cast<unsigned char>(NUMBERS.first + value);
+            } else if (length <= 8) {
                 p = write_banded_u64(p, NUMBERS, value_of_up_to_8_digits(s + at, length));
             } else {
                 const char* run = s + at;
