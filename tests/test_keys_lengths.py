@@ -61,3 +61,34 @@ def test_keys_order_as_compare_at_every_length(ecosystem):
         a, b = rng.choice(ordered), rng.choice(ordered)
         ka, kb = native.key(a, ecosystem), native.key(b, ecosystem)
         assert (ka > kb) - (ka < kb) == native.compare(a, b, ecosystem), (a, b)
+
+
+def rpm_texts_with_a_piece_at(place):
+    """RPM texts in which an epoch's colon, the release's hyphen, a letter or digit
+    run, a mark or a NUL starts at `place`, after filler of the shapes keys are
+    made of, so that each lies at, before or across a 16-byte boundary."""
+    filler = ("1.22a-3~b^45." * 8)[:place]
+    made = ["1" * place + ":2.a-3", "1" * place + ":" + "b" * (63 - place)]
+    for piece in ["-", "-2", "-a", "a" * 20, "b1", "1234567", "12", "9" * 25, "~rc1", "^git1", "\x00x"]:
+        made.append(filler + piece)
+        made.append(filler.replace("-", "_") + piece)
+    return [t for t in made if native.is_valid(t, "rpm")]
+
+
+BOUNDARY_PLACES = [0, 1, 14, 15, 16, 17, 30, 31, 32, 33, 46, 47, 48, 49, 62, 63, 64]
+
+
+@pytest.mark.parametrize("place", BOUNDARY_PLACES)
+def test_rpm_keys_agree_across_block_boundaries(place):
+    made = rpm_texts_with_a_piece_at(place)
+    assert made
+    for text in made:
+        # Trailing dots change nothing to rpm, and take the text past 64 bytes,
+        # where its key is read byte by byte instead of from masks.
+        long_form = text + "." * max(1, 70 - len(text))
+        assert native.compare(text, long_form, "rpm") == 0, text
+        assert native.key(text, "rpm") == native.key(long_form, "rpm"), text
+    for a in made:
+        for b in made:
+            ka, kb = native.key(a, "rpm"), native.key(b, "rpm")
+            assert (ka > kb) - (ka < kb) == native.compare(a, b, "rpm"), (a, b)
