@@ -183,7 +183,8 @@ private:
 // text must then be lowered with Java's case data first.
 class Tokenizer {
 public:
-    Tokenizer(std::string_view text, bool ascii_only) : text_(text), ascii_only_(ascii_only) {}
+    Tokenizer(std::string_view text, bool ascii_only, std::size_t start = 0)
+        : text_(text), ascii_only_(ascii_only), pos_(start) {}
 
     bool failed() const { return failed_; }
 
@@ -728,6 +729,79 @@ std::optional<Ordering> compare_leading_numbers(std::string_view a, std::string_
     }
 }
 
+constexpr std::size_t NOT_DOTTED = std::string_view::npos;
+
+// The numbers a text starts with, when they are plain: up to nine digits each,
+// joined by single dots, up to the end or a "-". Their items are all Ints of the
+// top list, so a zero that stays (one that a nonzero number follows) lies above
+// the end like every number, and the zeros before the end or the "-" are dropped
+// (a "-" opens a list, and the nulls before a list go). Writes each number's code
+// at `p` and leaves `p` past the last one kept; returns where the numbers stop,
+// or NOT_DOTTED when the text does not start so.
+std::size_t write_dotted_numbers(std::string_view text, unsigned char*& p) {
+    const char* const s = text.data();
+    const std::size_t n = text.size();
+    unsigned char* kept_end = p;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t start = i;
+        std::uint64_t value = 0;
+        for (; i < n && is_digit(s[i]); ++i) value = value * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        if (i == start || i - start > INT_DIGITS) return NOT_DOTTED;
+        if (value < LARGE_INT - SMALL_INT) {
+            *p++ = static_cast<unsigned char>(SMALL_INT + value);
+        } else {
+            *p++ = LARGE_INT;
+            p = write_u64(p, value);
+        }
+        if (value != 0) kept_end = p;
+        if (i == n || s[i] == '-') {
+            p = kept_end;
+            return i;
+        }
+        if (s[i] != '.') return NOT_DOTTED;
+        ++i;
+    }
+}
+
+// parse_items for the rest of an ASCII text from `start`, as the items of a list
+// that a "-" has just opened.
+bool parse_items_of_new_list(std::string_view text, std::size_t start, ItemArray& out) {
+    Tokenizer tokens(text, true, start);
+    Normaliser sink(out);
+    sink.open();
+    while (tokens.step(sink)) {
+    }
+    sink.finish();
+    return !tokens.failed();
+}
+
+// The key of a text that starts with plain dotted numbers (most versions do:
+// "1.10.2", "2.0.1-SNAPSHOT"), written as they are read; what follows a "-" is
+// read through its items. False, with nothing kept, for any other text and for
+// one with a byte outside ASCII after its numbers.
+bool append_key_by_dotted_numbers(std::string_view text, KeyBuffer& out) {
+    const std::size_t before = out.size();
+    // A number of up to nine digits takes at most six bytes and spans at least two
+    // bytes of the text with its dot.
+    unsigned char* p = out.room_for(3 * text.size() + 7);
+    const std::size_t stop = write_dotted_numbers(text, p);
+    if (stop == NOT_DOTTED) return false;
+    if (stop == text.size()) {
+        *p++ = END;
+        out.end_at(p);
+        return true;
+    }
+    out.end_at(p);
+    ItemArray rest;
+    if (!parse_items_of_new_list(text, stop + 1, rest)) {
+        out.end_at(out.data() + before);
+        return false;
+    }
+    append_key(MavenView{text, rest.data(), rest.size()}, out);
+    return true;
+}
+
 class MavenScheme final : public NativeScheme {
 public:
     bool is_valid(std::string_view) const override { return true; }
@@ -742,6 +816,7 @@ public:
     }
 
     bool append_key(std::string_view text, KeyBuffer& out) const override {
+        if (append_key_by_dotted_numbers(text, out)) return true;
         const ParsedText version(text);
         native::append_key(version.view(), out);
         return true;

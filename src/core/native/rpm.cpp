@@ -144,20 +144,30 @@ struct ShortRpmVersion {
     }
 };
 
-// Room for write_part_by_runs: whole 16-byte blocks of letters are copied.
-constexpr std::size_t part_by_runs_room(std::size_t size) { return part_room(size) + 16; }
+// Room for write_parts_by_runs past that of the parts: whole 16-byte blocks of
+// letters are copied.
+constexpr std::size_t LETTER_BLOCK_ROOM = 16;
 
-// write_part for the part text.data()[begin, begin + size), a run at a time.
-unsigned char* write_part_by_runs(unsigned char* p, const ShortText& text, const ShortRpmVersion& masks,
-                                  std::size_t begin, std::size_t size) {
-    if (size == 0) {
+// write_part for the version and then, if there is one, the release: the text
+// from masks.version_begin to masks.end a run at a time. Both parts are read in
+// one loop, the release's "-" taken as one more run that ends the version, so
+// that only one loop ends per text: where a loop ends depends on the text, and
+// is guessed wrong more often than not.
+unsigned char* write_parts_by_runs(unsigned char* p, const ShortText& text, const ShortRpmVersion& masks) {
+    const std::size_t begin = masks.version_begin;
+    // Nothing after an epoch (a shift by 64 bits is undefined when its colon ends
+    // a 64-byte text).
+    if (begin == masks.end) {
         *p++ = PART_END;
         return p;
     }
-    const std::uint64_t window = low_bits(size);
+    const std::uint64_t window = low_bits(masks.end - begin);
     const std::uint64_t digits = (masks.digits >> begin) & window;
     const std::uint64_t letters = (masks.letters >> begin) & window;
-    std::uint64_t starts = run_starts(digits) | run_starts(letters) | ((masks.marks >> begin) & window);
+    const std::uint64_t release_hyphen =
+        masks.has_release ? std::uint64_t{1} << (masks.version_end - begin) : std::uint64_t{0};
+    std::uint64_t starts =
+        run_starts(digits) | run_starts(letters) | ((masks.marks >> begin) & window) | release_hyphen;
     const char* const s = text.data() + begin;
     bool after_letters = false;
     while (starts) {
@@ -169,7 +179,13 @@ unsigned char* write_part_by_runs(unsigned char* p, const ShortText& text, const
             *p = SEGMENT_FOLLOWS;
             p += after_letters;
             after_letters = false;
-            if (length <= 8) {
+            if (length <= 2) {
+                // Below 100, one byte: the code need not wait for value_of_up_to_8_digits.
+                const unsigned first = static_cast<unsigned char>(s[at]) - '0';
+                const unsigned second = static_cast<unsigned char>(s[at + 1]) - '0';
+                const unsigned value = first + (first * 9 + second) * static_cast<unsigned>(length == 2);
+                *p++ = static_cast<unsigned char>(NUMBERS.first + value);
+            } else if (length <= 8) {
                 p = write_banded_u64(p, NUMBERS, value_of_up_to_8_digits(s + at, length));
             } else {
                 const char* run = s + at;
@@ -182,8 +198,11 @@ unsigned char* write_part_by_runs(unsigned char* p, const ShortText& text, const
             after_letters = true;
             for (unsigned copied = 0; copied < length; copied += 16) std::memcpy(p + copied, s + at + copied, 16);
             p += length;
-        } else {
+        } else if (bit != release_hyphen) {
             *p++ = s[at] == '~' ? TILDE : CARET;
+            after_letters = false;
+        } else {
+            *p++ = PART_END;
             after_letters = false;
         }
     }
@@ -225,9 +244,8 @@ public:
         put_digits(out, std::string_view(text.data(), version.epoch_size));
         const std::size_t version_size = version.version_end - version.version_begin;
         const std::size_t release_size = version.end - version.release_begin;
-        unsigned char* p = out.room_for(part_by_runs_room(version_size) + part_by_runs_room(release_size));
-        p = write_part_by_runs(p, text, version, version.version_begin, version_size);
-        if (version.has_release) p = write_part_by_runs(p, text, version, version.release_begin, release_size);
+        unsigned char* p = out.room_for(part_room(version_size) + part_room(release_size) + LETTER_BLOCK_ROOM);
+        p = write_parts_by_runs(p, text, version);
         out.end_at(p);
         return true;
     }

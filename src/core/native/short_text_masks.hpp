@@ -37,14 +37,19 @@ public:
         // the end of its page, and stored as blocks: a byte-wise copy would make the
         // block reads that follow wait until its stores are done.
         const auto address = reinterpret_cast<std::uintptr_t>(text.data());
+        const __m128i places = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        // Up to 32 bytes, always two blocks: most versions are 10 to 20 bytes long,
+        // and a number of blocks chosen by the length is a branch guessed wrong
+        // whenever one text is longer than 16 bytes and the next is not.
+        if (size_ <= 32 && (address & 4095) + 32 <= 4096) {
+            store_block(0, text.data(), places);
+            store_block(16, text.data(), places);
+            _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + 32), _mm_setzero_si128());
+            return true;
+        }
         const std::size_t blocks = (size_ + 15) / 16;
         if ((address & 4095) + blocks * 16 <= 4096) {
-            const __m128i places = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-            for (std::size_t at = 0; at < blocks * 16; at += 16) {
-                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-                const __m128i inside = _mm_cmplt_epi8(places, _mm_set1_epi8(static_cast<char>(size_ - at)));
-                _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + at), _mm_and_si128(block, inside));
-            }
+            for (std::size_t at = 0; at < blocks * 16; at += 16) store_block(at, text.data(), places);
             _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + blocks * 16), _mm_setzero_si128());
             return true;
         }
@@ -66,15 +71,11 @@ public:
     };
     template <std::size_t N>
     Classes<N> classify(const std::array<char, N>& marks) const {
-        // The first block on its own: most versions are no longer, and its masks
-        // then never pass through memory.
-        Classes<N> classes = classify_block(0, marks);
-        for (std::size_t at = 16; at < size_; at += 16) {
-            const Classes<N> block = classify_block(at, marks);
-            classes.digits |= block.digits << at;
-            classes.letters |= block.letters << at;
-            for (std::size_t m = 0; m < N; ++m) classes.marks[m] |= block.marks[m] << at;
-        }
+        // The first two blocks whether or not the text reaches the second (load()
+        // stores both; past the text they hold zeros): most versions end in them,
+        // and their masks then never pass through memory.
+        Classes<N> classes = classify_first_two_blocks(marks);
+        for (std::size_t at = 32; at < size_; at += 16) add_block(classes, at, marks);
         // The padding is zeros: it can only have been taken for a NUL.
         for (std::size_t m = 0; m < N; ++m) {
             if (marks[m] == '\0') classes.marks[m] &= low_bits(size_);
@@ -83,19 +84,55 @@ public:
     }
 
 private:
+#if defined(__SSE2__)
+    // The 16 bytes of `text` from `at`, those past its end as zeros.
+    void store_block(std::size_t at, const char* text, __m128i places) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const __m128i inside = _mm_cmplt_epi8(places, _mm_set1_epi8(static_cast<char>(size_ - at)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + at), _mm_and_si128(block, inside));
+    }
+#endif
+
+    template <std::size_t N>
+    void add_block(Classes<N>& classes, std::size_t at, const std::array<char, N>& marks) const {
+        const Classes<N> block = classify_block(at, marks);
+        classes.digits |= block.digits << at;
+        classes.letters |= block.letters << at;
+        for (std::size_t m = 0; m < N; ++m) classes.marks[m] |= block.marks[m] << at;
+    }
+
+    // The masks of the first 32 bytes, padding included. Each mask is made whole
+    // from its two halves at once: masks gathered in an array and combined
+    // afterwards were packed into vector registers through memory, and that
+    // reading back stalled until the stores were done.
+    template <std::size_t N>
+    Classes<N> classify_first_two_blocks(const std::array<char, N>& marks) const {
+#if defined(__SSE2__)
+        Classes<N> classes;
+        const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes_));
+        const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes_ + 16));
+        classes.digits = bits_of(digits_in(low)) | bits_of(digits_in(high)) << 16;
+        classes.letters = bits_of(letters_in(low)) | bits_of(letters_in(high)) << 16;
+        for (std::size_t m = 0; m < N; ++m) {
+            const __m128i mark = _mm_set1_epi8(marks[m]);
+            classes.marks[m] = bits_of(_mm_cmpeq_epi8(low, mark)) | bits_of(_mm_cmpeq_epi8(high, mark)) << 16;
+        }
+        return classes;
+#else
+        Classes<N> classes = classify_block(0, marks);
+        add_block(classes, 16, marks);
+        return classes;
+#endif
+    }
+
     // The masks of the 16 bytes from `at`, padding included.
     template <std::size_t N>
     Classes<N> classify_block(std::size_t at, const std::array<char, N>& marks) const {
         Classes<N> block;
 #if defined(__SSE2__)
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + at));
-        const __m128i digit = _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(v, _mm_set1_epi8('0')), _mm_set1_epi8(9)),
-                                             _mm_setzero_si128());
-        const __m128i lowered = _mm_or_si128(v, _mm_set1_epi8(0x20));
-        const __m128i letter = _mm_cmpeq_epi8(
-            _mm_subs_epu8(_mm_sub_epi8(lowered, _mm_set1_epi8('a')), _mm_set1_epi8(25)), _mm_setzero_si128());
-        block.digits = bits_of(digit);
-        block.letters = bits_of(letter);
+        block.digits = bits_of(digits_in(v));
+        block.letters = bits_of(letters_in(v));
         for (std::size_t m = 0; m < N; ++m) block.marks[m] = bits_of(_mm_cmpeq_epi8(v, _mm_set1_epi8(marks[m])));
 #else
         for (std::size_t i = 0; i < 16; ++i) {
@@ -111,6 +148,17 @@ private:
     }
 
 #if defined(__SSE2__)
+    static __m128i digits_in(__m128i v) {
+        return _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(v, _mm_set1_epi8('0')), _mm_set1_epi8(9)),
+                              _mm_setzero_si128());
+    }
+
+    static __m128i letters_in(__m128i v) {
+        const __m128i lowered = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        return _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(lowered, _mm_set1_epi8('a')), _mm_set1_epi8(25)),
+                              _mm_setzero_si128());
+    }
+
     static std::uint64_t bits_of(__m128i comparison) {
         return static_cast<std::uint32_t>(_mm_movemask_epi8(comparison));
     }
