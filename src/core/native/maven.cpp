@@ -730,6 +730,7 @@ std::optional<Ordering> compare_leading_numbers(std::string_view a, std::string_
 }
 
 constexpr std::size_t NOT_DOTTED = std::string_view::npos;
+constexpr std::size_t DOTTED_NUMBERS_LONGEST_TEXT = 256;
 
 // The numbers a text starts with, when they are plain: up to nine digits each,
 // joined by single dots, up to the end or a "-". Their items are all Ints of the
@@ -781,6 +782,9 @@ bool parse_items_of_new_list(std::string_view text, std::size_t start, ItemArray
 // read through its items. False, with nothing kept, for any other text and for
 // one with a byte outside ASCII after its numbers.
 bool append_key_by_dotted_numbers(std::string_view text, KeyBuffer& out) {
+    // A long text keeps to the general reading, so that its key never asks for
+    // room of three times its length before its shape is known.
+    if (text.size() > DOTTED_NUMBERS_LONGEST_TEXT) return false;
     const std::size_t before = out.size();
     // A number of up to nine digits takes at most six bytes and spans at least two
     // bytes of the text with its dot.

@@ -49,6 +49,9 @@ public:
         }
         const std::size_t blocks = (size_ + 15) / 16;
         if ((address & 4095) + blocks * 16 <= 4096) {
+            // classify() reads the first two blocks of a text of any length.
+            _mm_store_si128(reinterpret_cast<__m128i*>(bytes_), _mm_setzero_si128());
+            _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + 16), _mm_setzero_si128());
             for (std::size_t at = 0; at < blocks * 16; at += 16) store_block(at, text.data(), places);
             _mm_store_si128(reinterpret_cast<__m128i*>(bytes_ + blocks * 16), _mm_setzero_si128());
             return true;
