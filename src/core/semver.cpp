@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "native/short_text_masks.hpp"
+#include "short_text_masks.hpp"
 #include "shared_prefix.hpp"
 #include "text.hpp"
 
@@ -211,15 +211,15 @@ enum class MaskedRead { Valid, Invalid, TooLong };
 // digits, letters and dashes, which a byte-wise reader pays a guessed branch for
 // at every change of kind. TooLong when `rest` does not fit the masks.
 MaskedRead read_prerelease_by_masks(std::string_view rest, SemverParts& parts) {
-    native::ShortText text;
+    ShortText text;
     if (!text.load(rest)) return MaskedRead::TooLong;
     const auto classes = text.classify(std::array<char, 3>{'-', '.', '+'});
     const std::uint64_t dots = classes.marks[1];
     const std::uint64_t identifier_bytes = classes.digits | classes.letters | classes.marks[0];
-    const std::uint64_t stoppers = native::low_bits(text.size()) & ~(identifier_bytes | dots);
+    const std::uint64_t stoppers = low_bits(text.size()) & ~(identifier_bytes | dots);
     const unsigned stop = stoppers ? static_cast<unsigned>(std::countr_zero(stoppers)) : static_cast<unsigned>(text.size());
     if (stop == 0 || (stop < text.size() && text.data()[stop] != '+')) return MaskedRead::Invalid;
-    const std::uint64_t within = native::low_bits(stop);
+    const std::uint64_t within = low_bits(stop);
     const std::uint64_t separators = dots & within;
     // An empty identifier: a dot first, last, or next to another.
     if ((separators & 1) || ((separators >> (stop - 1)) & 1) || (separators & (separators >> 1))) {
@@ -231,7 +231,7 @@ MaskedRead read_prerelease_by_masks(std::string_view rest, SemverParts& parts) {
         const unsigned finish = later_dots ? static_cast<unsigned>(std::countr_zero(later_dots)) : stop;
         const unsigned length = finish - start;
         // A numeric identifier: no leading zero, and short enough to fit unchecked.
-        if ((non_digits & (native::low_bits(length) << start)) == 0 &&
+        if ((non_digits & (low_bits(length) << start)) == 0 &&
             (length > 19 || (length > 1 && text.data()[start] == '0'))) {
             return MaskedRead::Invalid;
         }
@@ -361,7 +361,7 @@ inline bool read_semver_parts(std::string_view text, SemverParts& parts) {
 inline std::size_t identifier_end(const SemverParts& parts, std::size_t at) {
     const std::size_t size = parts.prerelease->size();
     if (at >= size) return size;
-    const std::uint64_t later_dots = parts.prerelease_dots & ~native::low_bits(at);
+    const std::uint64_t later_dots = parts.prerelease_dots & ~low_bits(at);
     return later_dots ? static_cast<std::size_t>(std::countr_zero(later_dots)) : size;
 }
 
@@ -373,7 +373,7 @@ Ordering masked_prerelease_order(const SemverParts& a, const SemverParts& b) {
     const std::size_t at = shared_prefix_length(x, y);
     if (at == x.size() && at == y.size()) return Ordering::Equal;
     // Both texts are the same up to `at`, so the identifier starts after the same dot.
-    const std::uint64_t dots_before = a.prerelease_dots & native::low_bits(at);
+    const std::uint64_t dots_before = a.prerelease_dots & low_bits(at);
     const std::size_t start = dots_before ? static_cast<std::size_t>(64 - std::countl_zero(dots_before)) : 0;
     const std::size_t x_end = identifier_end(a, at);
     const std::size_t y_end = identifier_end(b, at);
@@ -381,8 +381,8 @@ Ordering masked_prerelease_order(const SemverParts& a, const SemverParts& b) {
         // The same identifier, which one text follows with a dot and more.
         return at < x.size() ? Ordering::Greater : Ordering::Less;
     }
-    const bool x_numeric = (a.prerelease_non_digits & native::low_bits(x_end) & ~native::low_bits(start)) == 0;
-    const bool y_numeric = (b.prerelease_non_digits & native::low_bits(y_end) & ~native::low_bits(start)) == 0;
+    const bool x_numeric = (a.prerelease_non_digits & low_bits(x_end) & ~low_bits(start)) == 0;
+    const bool y_numeric = (b.prerelease_non_digits & low_bits(y_end) & ~low_bits(start)) == 0;
     if (x_numeric != y_numeric) return x_numeric ? Ordering::Less : Ordering::Greater;
     // Numbers have no leading zero: the longer is the greater.
     if (x_numeric && x_end != y_end) return x_end < y_end ? Ordering::Less : Ordering::Greater;

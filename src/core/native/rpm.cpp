@@ -19,7 +19,7 @@
 #include "native/key_encoding.hpp"
 #include "native/native_scheme.hpp"
 #include "native/number_band.hpp"
-#include "native/short_text_masks.hpp"
+#include "short_text_masks.hpp"
 #include "text.hpp"
 
 namespace tambry::native {

@@ -15,7 +15,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace tambry::native {
+namespace tambry {
 
 // Bits 0 to size - 1.
 inline std::uint64_t low_bits(std::size_t size) {
@@ -192,4 +192,4 @@ inline std::uint64_t value_of_up_to_8_digits(const char* digits, unsigned count)
     return ((chunk & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
 }
 
-}  // namespace tambry::native
+}  // namespace tambry
