@@ -217,7 +217,7 @@ MaskedRead read_prerelease_by_masks(std::string_view rest, SemverParts& parts) {
     const std::uint64_t dots = classes.marks[1];
     const std::uint64_t identifier_bytes = classes.digits | classes.letters | classes.marks[0];
     const std::uint64_t stoppers = low_bits(text.size()) & ~(identifier_bytes | dots);
-    const unsigned stop = stoppers ? static_cast<unsigned>(std::countr_zero(stoppers)) : static_cast<unsigned>(text.size());
+    const auto stop = static_cast<unsigned>(stoppers ? std::countr_zero(stoppers) : text.size());
     if (stop == 0 || (stop < text.size() && text.data()[stop] != '+')) return MaskedRead::Invalid;
     const std::uint64_t within = low_bits(stop);
     const std::uint64_t separators = dots & within;
